@@ -1,0 +1,18 @@
+// A plug-in's page in the host's settings window. The host makes its Dear ImGui context
+// current through SetImGuiContext and calls RenderSettings inside a window it has begun.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace BakkesMod::Plugin {
+
+class PluginSettingsWindow {
+public:
+    virtual ~PluginSettingsWindow() = default;
+    virtual void RenderSettings() = 0;
+    virtual std::string GetPluginName() = 0;
+    virtual void SetImGuiContext(std::uintptr_t ctx) = 0;
+};
+
+} // namespace BakkesMod::Plugin

@@ -1,0 +1,88 @@
+// The plug-in object. It owns the match flow, the storage handle and the setting cells,
+// and runs the fixed load sequence in onLoad:
+//   1. globalCvarManager, the toast texture "postplay_logo";
+//   2. _InitializeManagers: storage, game event manager, localization;
+//   3. _InitializeValues: the setting cells with their start values;
+//   4. _RegisterCVars, _RegisterNotifiers: console variables and commands;
+//   5. _InitializeCore: the MMR notifier and the match-flow callbacks.
+// Every setting lives in a console variable; the cells are typed copies kept in step by
+// the variables' change callbacks, read by the match flow and the settings page.
+//
+// Host callbacks hold plain pointers to this object. Timers and jobs that could outlive
+// it also capture LifetimeToken() and do nothing once the token has expired.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/BakkesModPlugin.h"
+#include "host/MMRWrapper.h"
+#include "plugin/SettingsWindowBase.h"
+#include "training/TrainingMode.h"
+
+class PersistentStorage;
+class GameEventManager;
+class LocalizationManager;
+
+class PostplayPlugin : public BakkesMod::Plugin::BakkesModPlugin, public SettingsWindowBase {
+public:
+    PostplayPlugin();
+    ~PostplayPlugin() override;
+
+    void onLoad() override;
+    void onUnload() override;
+    void RenderSettings() override;              // settings/SettingsPage.cpp
+
+    // Expires when this object is destroyed; deferred callbacks check it before use.
+    std::weak_ptr<void> LifetimeToken() const { return lifetime; }
+
+    // ---- Fields, in declaration order (destroyed in reverse) ---------------------------
+    std::unique_ptr<MMRNotifierToken> mmrNotifierToken;
+    std::shared_ptr<PersistentStorage> persistentStorage;
+    std::shared_ptr<GameEventManager> gameEventManager;
+    LocalizationManager* localizationManager = nullptr;  // not owned; the library-wide instance
+    std::shared_ptr<bool> enabled;
+    std::shared_ptr<TrainingMode::Mode> trainingMode;
+    std::shared_ptr<std::string> customTrainingPackCode;
+    std::shared_ptr<bool> autoRequeue;
+    std::shared_ptr<int> requeueDelay;
+    std::shared_ptr<bool> waitMmr;
+    std::shared_ptr<std::string> workshopMapsFolder;
+    std::shared_ptr<std::string> workshopMap;
+    std::shared_ptr<std::vector<std::string>> workshopMaps;
+    std::shared_ptr<bool> enableCompetitive;
+    std::shared_ptr<bool> enableCasual;
+    std::shared_ptr<std::string> toggleBind;
+    std::string toggleCommand = "pp_toggle";
+    bool transitionPending = false;
+
+    // ---- Commands (callbacks of the console commands) ----------------------------------
+    void TogglePlugin(std::vector<std::string> words);        // "pp_toggle"
+    void RefreshWorkshopMaps(std::vector<std::string> words); // "pp_find_workshop_maps"
+
+    // ---- Settings page panels (settings/) -----------------------------------------------
+    void RenderKeyBindSetting();
+    void RenderWorkshopMapSetting();
+
+private:
+    friend class PostplayPluginTestPeer;         // lets tests call the steps one by one
+
+    // Load sequence (plugin/PostplayPlugin.cpp, plugin/ConsoleVariables.cpp, match/MatchFlow.cpp)
+    void _InitializeManagers();
+    void _InitializeValues();
+    void _RegisterCVars();
+    void _RegisterNotifiers();
+    void _InitializeCore();
+
+    // Match flow (match/MatchFlow.cpp)
+    void _ProcessMatchEnd(bool mmrUpdated);
+    void _HandleTransition(float delaySeconds);
+    void _HandleQueue(float extraSeconds);
+
+    // Destination loading (training/DestinationLoader.cpp)
+    void _LoadTrainingDestination();
+
+    std::shared_ptr<void> lifetime = std::make_shared<char>();
+};

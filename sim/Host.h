@@ -1,0 +1,139 @@
+// The simulated host: the model behind the host interface (host/), driven by the host
+// program and by tests. One Host exists at a time per process, as the game does; the
+// host interface's wrappers reach it through Host::Current().
+//
+// Threading: everything runs on the calling thread (console, timers, jobs, hooks, the
+// settings page). The clock is simulated and moves only through Advance().
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/PluginInfo.h"
+
+namespace BakkesMod::Plugin {
+class BakkesModPlugin;
+class PluginSettingsWindow;
+}
+
+namespace sim {
+
+struct HostOptions {
+    std::filesystem::path home;                  // GetBakkesModPath(); data/ and cfg/ are created below it
+    std::optional<std::string> uiLanguage = "INT"; // nullopt: the game reports no language
+};
+
+// One console line as the host printed it.
+struct ConsoleLine {
+    double time;                                 // simulated seconds since the host started
+    std::string text;                            // verbatim, without time stamp
+};
+
+// One toast as the plug-in showed it.
+struct ToastRecord {
+    std::string title, text, texture;
+    float duration;
+    unsigned char kind;
+    float width, height;
+};
+
+enum class Party { None, Leader, Member };
+
+enum class Place { Menu, Match, FreePlay, Training, Workshop };
+
+class Host {
+public:
+    explicit Host(HostOptions options);
+    ~Host();
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    static Host* Current();                      // the live host, or nullptr
+
+    // ---- Console output -------------------------------------------------------------
+    // Every console line is kept and handed to the sink (if any) as it is printed.
+    // Forms: log lines verbatim; echoed commands "> COMMAND"; toasts "toast: TITLE: TEXT";
+    // a variable's value "NAME \"VALUE\""; unknown names "Unknown command: NAME".
+    void SetLineSink(std::function<void(const ConsoleLine&)> sink);
+    const std::vector<ConsoleLine>& Lines() const;
+    void ClearLines();
+    void Print(std::string text);                // one console line
+
+    // ---- Plug-in ----------------------------------------------------------------------
+    // Attaches a plug-in through its two exported functions: getPlugin, fill the handles,
+    // onLoad. Returns false (with a console line) when getPlugin gives no object.
+    bool LoadPlugin(BakkesMod::Plugin::GetPluginFunction getPlugin,
+                    BakkesMod::Plugin::DeletePluginFunction deleteMe);
+    // onUnload, deleteMe, then drops every hook, timer, job, notifier, console variable and
+    // MMR notifier the plug-in registered. Key binds stay: they belong to the player.
+    void UnloadPlugin();
+    bool ReloadPlugin();                         // UnloadPlugin + LoadPlugin with the same functions
+    bool HasPlugin() const;
+    BakkesMod::Plugin::BakkesModPlugin* Plugin() const;            // nullptr when none
+    BakkesMod::Plugin::PluginSettingsWindow* SettingsWindow() const; // nullptr when none
+
+    // ---- Console input ----------------------------------------------------------------
+    void RunLine(const std::string& line);       // the console grammar; no echo
+    void RunInput(const std::string& line);      // echoes "> line", runs it, then Step()
+    bool RunScript(const std::filesystem::path& file); // RunInput for each line; false if unreadable
+    void LoadCfg(const std::filesystem::path& file);   // RunLine for each line, no echo
+
+    // ---- Clock --------------------------------------------------------------------------
+    double Now() const;
+    void Step();                                 // runs jobs and timers due now, in order
+    void Advance(double seconds);                // moves the clock, running what falls due in time order
+    std::size_t PendingTimers() const;           // timers and jobs not yet run (all owners)
+
+    // ---- Game model (the sim_ commands call these) ------------------------------------
+    void StartMatch(int playlistId);             // leave the current game, enter an online match
+    void EndMatch(unsigned char winnerTeam);     // winner set, then match ended
+    void ReportMmr(std::optional<std::string> playerId = std::nullopt);
+    void SetMmrDelay(std::optional<double> seconds);
+    void SetParty(Party party);
+    void GoToMenu();
+    void Disconnect();
+    void EnterFreePlay();
+    void EnterTraining(const std::string& code);
+    bool EnterWorkshop(const std::string& path); // false (with a line) when no such file
+    void StartSearch();
+    void SetUiLanguage(std::optional<std::string> code);
+    void PressKey(const std::string& key);
+    std::string Status() const;                  // "game: WHERE; search: on|off"
+
+    Place CurrentPlace() const;
+    bool IsSearching() const;
+    std::string PlayerId() const;
+
+    // ---- Settings page ----------------------------------------------------------------
+    // Draws the plug-in's settings page `frames` times in a window-less Dear ImGui context.
+    void DrawSettingsFrames(int frames);
+
+    // ---- Inspection and fault injection for tests -------------------------------------
+    const std::vector<ToastRecord>& Toasts() const;
+    std::optional<std::string> ToastTexturePath(const std::string& name) const;
+    std::vector<std::string> HookedEvents() const;        // names with at least one hook
+    std::size_t RegistrationCount() const;       // hooks, timers, notifiers, variables, MMR notifiers of the plug-in
+    void RefuseCvarName(const std::string& name); // registerCvar of this name gives an empty handle
+    // The next GetPlayerController() / GetPRI() calls answer from these lists
+    // (true: present, false: empty), then behave normally again.
+    void ScriptLookups(std::vector<bool> controllerAnswers, std::vector<bool> priAnswers);
+
+    std::filesystem::path Home() const;
+    std::filesystem::path DataFolder() const;
+
+    struct Impl;                                 // shared with the wrapper implementations
+    Impl& impl() { return *d; }
+
+private:
+    std::unique_ptr<Impl> d;
+};
+
+// Turns a host text path into a file-system path: a backslash counts as a separator.
+std::filesystem::path ToFsPath(const std::string& text);
+
+} // namespace sim

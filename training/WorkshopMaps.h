@@ -1,0 +1,16 @@
+// Workshop map discovery: one sub-folder per map under the configured folder, each
+// holding a ".upk" file. An entry is "SUBFOLDER\FILE", relative to the folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Entries found one level down, at most one per sub-folder, in the order the file system
+// lists them. File-system errors end the scan and keep what was found; nothing throws.
+std::vector<std::string> FindWorkshopMaps(std::string folder);
+
+// True when the path exists and is a regular file. Errors count as "not a map file".
+bool IsWorkshopMapFile(const std::string& path);
+
+// True when the text names an existing directory. Errors count as "not a directory".
+bool IsUsableWorkshopFolder(const std::string& folder);
