@@ -1,0 +1,2 @@
+// STUB: replaced by the simulated host work.
+#include "sim/Host.h"

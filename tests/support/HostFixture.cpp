@@ -1,0 +1,56 @@
+#include "HostFixture.h"
+
+#include <algorithm>
+#include <random>
+
+#include "host/CVarManagerWrapper.h"
+
+TempDir::TempDir() {
+    std::random_device random;
+    dir = std::filesystem::temp_directory_path() / ("postplay-test-" + std::to_string(random()) + std::to_string(random()));
+    std::filesystem::create_directories(dir);
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+
+void HostFixture::StartHost(std::optional<std::string> language) {
+    sim::HostOptions options;
+    options.home = home.path();
+    options.uiLanguage = std::move(language);
+    host = std::make_unique<sim::Host>(options);
+}
+
+void HostFixture::LoadPlugin() {
+    if (!host) StartHost();
+    ASSERT_TRUE(host->LoadPlugin(&getPlugin, &deleteMe));
+}
+
+void HostFixture::TearDown() {
+    if (host && host->HasPlugin()) host->UnloadPlugin();
+    host.reset();
+    deleteMe();
+}
+
+PostplayPlugin& HostFixture::plugin() {
+    return *PluginSingleton();
+}
+
+std::vector<std::string> HostFixture::TakeLines() {
+    std::vector<std::string> texts;
+    const auto& lines = host->Lines();
+    for (std::size_t i = std::min(taken, lines.size()); i < lines.size(); ++i) texts.push_back(lines[i].text);
+    taken = lines.size();
+    return texts;
+}
+
+bool HostFixture::Printed(const std::string& text) const {
+    const auto& lines = host->Lines();
+    return std::any_of(lines.begin(), lines.end(), [&](const sim::ConsoleLine& line) { return line.text == text; });
+}
+
+std::string HostFixture::CvarValue(const std::string& name) {
+    return plugin().cvarManager->getCvar(name).getStringValue();
+}

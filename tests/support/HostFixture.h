@@ -1,0 +1,52 @@
+// A simulated host in a fresh home folder, with the plug-in loaded in-process through its
+// exported functions, as the host program does after dlopen.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "plugin/PluginEntry.h"
+#include "plugin/PostplayPlugin.h"
+#include "sim/Host.h"
+
+// A temporary folder removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return dir; }
+
+private:
+    std::filesystem::path dir;
+};
+
+class HostFixture : public ::testing::Test {
+protected:
+    // Creates the host; `language` is the game's UI language (nullopt: none).
+    void StartHost(std::optional<std::string> language = std::string("INT"));
+    // Creates the host (when not yet) and loads the plug-in.
+    void LoadPlugin();
+    void SetUp() override {}
+    void TearDown() override;
+
+    PostplayPlugin& plugin();                    // the loaded plug-in object
+    void Run(const std::string& line) { host->RunInput(line); }
+    void Wait(double seconds) { host->Advance(seconds); }
+    // Console lines printed since the last call (or since start), texts only.
+    std::vector<std::string> TakeLines();
+    bool Printed(const std::string& text) const; // any line equal to text, since start
+    std::string CvarValue(const std::string& name);
+
+    TempDir home;
+    std::unique_ptr<sim::Host> host;
+
+private:
+    std::size_t taken = 0;
+};
