@@ -2,8 +2,13 @@
 // holding a ".upk" file. An entry is "SUBFOLDER\FILE", relative to the folder.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
+
+// Turns a path text of the plug-in (folder, map entry, map path) into a file-system path.
+// A backslash counts as a separator, so the same texts work here and on Windows.
+std::filesystem::path PathFromText(const std::string& text);
 
 // Entries found one level down, at most one per sub-folder, in the order the file system
 // lists them. File-system errors end the scan and keep what was found; nothing throws.
