@@ -1,2 +1,143 @@
-// STUB: replaced by the host program work.
-int main() { return 0; }
+// postplay-host: loads a plug-in library into the simulated game host and runs console
+// input from scripts, standard input or a real window.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/ConsoleLoop.h"
+#include "app/ConsoleOutput.h"
+#include "app/Options.h"
+#include "app/PluginLibrary.h"
+#include "app/Window.h"
+#include "sim/Host.h"
+
+namespace {
+
+constexpr int kSuccess = 0;
+constexpr int kInternalError = 1;
+constexpr int kCannotRun = 2;
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "postplay-host: %s\n", message.c_str());
+    return kCannotRun;
+}
+
+// Checked before anything runs, so a typo in a file name costs nothing.
+std::string UnreadableScript(const std::vector<std::filesystem::path>& scripts) {
+    for (const std::filesystem::path& script : scripts) {
+        std::error_code ignored;
+        if (std::filesystem::is_directory(script, ignored))
+            return "cannot read the script " + script.string() + ": it is a folder";
+        std::ifstream file(script);
+        if (!file) return "cannot read the script " + script.string() + ": " + std::strerror(errno);
+    }
+    return {};
+}
+
+// Finds or creates the host's folder; returns an error text, empty when usable.
+std::string PrepareHome(const app::Options& options, std::filesystem::path& home) {
+    home = options.home.value_or(app::DefaultHomePath());
+    if (home.empty()) return "cannot find a home folder (neither XDG_STATE_HOME nor HOME is set); give --home DIR";
+    std::error_code error, ignored;
+    std::filesystem::create_directories(home, error);
+    if (!std::filesystem::is_directory(home, ignored))
+        return "cannot use " + home.string() + " as the home folder: " +
+               (error ? error.message() : std::string("it is not a folder"));
+    if (access(home.c_str(), W_OK | X_OK) != 0)
+        return "cannot use " + home.string() + " as the home folder: " + std::strerror(errno);
+    return {};
+}
+
+// Unloads the plug-in before the host goes, on every way out of RunHost.
+class PluginSession {
+public:
+    explicit PluginSession(sim::Host& host) : host(host) {}
+    ~PluginSession() {
+        if (host.HasPlugin()) host.UnloadPlugin();
+    }
+    PluginSession(const PluginSession&) = delete;
+    PluginSession& operator=(const PluginSession&) = delete;
+
+private:
+    sim::Host& host;
+};
+
+struct OpenedPlugin {
+    std::filesystem::path path;
+    app::PluginLibrary library;
+};
+
+int RunHost(const app::Options& options, const OpenedPlugin& plugin, const std::filesystem::path& home,
+            app::Window* window) {
+    sim::HostOptions hostOptions;
+    hostOptions.home = home;
+    hostOptions.uiLanguage = options.language;
+    sim::Host host(hostOptions);
+    host.SetLineSink(&app::PrintLine);
+    PluginSession session(host);
+    if (!host.LoadPlugin(plugin.library.GetPlugin(), plugin.library.DeleteMe()))
+        return Fail("the plug-in library " + plugin.path.string() + " gave no plug-in object");
+
+    for (const std::filesystem::path& script : options.scripts)
+        if (!host.RunScript(script)) return Fail("cannot read the script " + script.string());
+
+    if (options.screenshot) {
+        std::string error;
+        if (!window->SaveScreenshot(host, *options.screenshot, error)) return Fail(error);
+    } else if (window) {
+        window->Run(host);
+    } else if (options.scripts.empty()) {
+        app::RunConsole(host);
+    }
+    return kSuccess;
+}
+
+int Main(const std::vector<std::string>& arguments) {
+    const app::ParseResult parsed = app::ParseOptions(arguments);
+    if (!parsed.error.empty()) {
+        Fail(parsed.error);
+        std::fputs("Try 'postplay-host --help' for the options.\n", stderr);
+        return kCannotRun;
+    }
+    const app::Options& options = parsed.options;
+    if (options.help) {
+        std::fputs(app::UsageText().c_str(), stdout);
+        return kSuccess;
+    }
+    if (const std::string error = UnreadableScript(options.scripts); !error.empty()) return Fail(error);
+
+    std::string error;
+    const std::filesystem::path pluginPath = options.plugin.value_or(app::DefaultPluginPath());
+    const auto library = app::PluginLibrary::Open(pluginPath, error);
+    if (!library) return Fail(error);
+
+    std::filesystem::path home;
+    if (error = PrepareHome(options, home); !error.empty()) return Fail(error);
+
+    std::unique_ptr<app::Window> window;
+    if (options.WantsWindow() && !(window = app::Window::Open(options.screenshot.has_value(), error)))
+        return Fail(error);
+
+    return RunHost(options, OpenedPlugin{pluginPath, *library}, home, window.get());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Main(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "postplay-host: unexpected error: %s\n", failure.what());
+    } catch (...) {
+        std::fprintf(stderr, "postplay-host: unexpected error\n");
+    }
+    return kInternalError;
+}

@@ -1,9 +1,106 @@
-// STUB: replaced by the settings work.
 #include "localization/LocalizationManager.h"
-LocalizationManager* LocalizationManager::GetInstance() { static LocalizationManager m; return &m; }
-void LocalizationManager::Initialize(std::shared_ptr<CVarManagerWrapper>, std::shared_ptr<GameWrapper>, std::shared_ptr<PersistentStorage>) {}
-std::string LocalizationManager::Translate(const std::string& key) const { return key; }
-void LocalizationManager::SetLanguage(const std::string&) {}
-std::string LocalizationManager::NormalizeLocale(std::string, std::string fallback) const { return fallback; }
-void LocalizationManager::AddTranslation(const std::string&, const std::string&, const std::string&) {}
-void LocalizationManager::LoadTranslations() {}
+
+#include <new>
+#include <utility>
+
+#include "host/CVarManagerWrapper.h"
+#include "host/GameWrapper.h"
+#include "plugin/EntryGuard.h"
+#include "plugin/Log.h"
+#include "storage/PersistentStorage.h"
+
+namespace {
+
+constexpr const char* kEnglish = "INT";
+constexpr const char* kLanguageCvar = "plugin_language";
+
+// The text of `key` in the table of `locale`, or nullptr.
+const std::string* FindText(const std::map<std::string, std::map<std::string, std::string>>& translations,
+                            const std::string& locale, const std::string& key) {
+    const auto table = translations.find(locale);
+    if (table == translations.end()) return nullptr;
+    const auto text = table->second.find(key);
+    return text == table->second.end() ? nullptr : &text->second;
+}
+
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+} // namespace
+
+LocalizationManager* LocalizationManager::GetInstance() {
+    // Never destroyed: the language handler holds a plain pointer to it for as long as the
+    // library is loaded, and nothing of it should run during static destruction.
+    alignas(LocalizationManager) static unsigned char storage[sizeof(LocalizationManager)];
+    static LocalizationManager* const instance = ::new (static_cast<void*>(storage)) LocalizationManager();
+    return instance;
+}
+
+void LocalizationManager::Initialize(std::shared_ptr<CVarManagerWrapper> cvarManager,
+                                     std::shared_ptr<GameWrapper> gameWrapper,
+                                     std::shared_ptr<PersistentStorage> persistentStorage) {
+    // Replacing the storage handle releases the previous load's storage, which writes
+    // its last values once more before this load's storage reads them.
+    this->cvarManager = std::move(cvarManager);
+    this->gameWrapper = std::move(gameWrapper);
+    this->persistentStorage = std::move(persistentStorage);
+
+    localeAliases["INT"] = "INT";
+    localeAliases["FRA"] = "FRA";
+    localeAliases["EN"] = "INT";
+    localeAliases["FR"] = "FRA";
+
+    LoadTranslations();
+
+    gameLocale = kEnglish;
+    if (this->gameWrapper) {
+        const UnrealStringWrapper uiLanguage = this->gameWrapper->GetUILanguage();
+        if (!uiLanguage.IsNull()) gameLocale = NormalizeLocale(uiLanguage.ToString(), kEnglish);
+    }
+
+    const std::string description = "Set the language for plugin UI and messages";
+    CVarWrapper language(0);
+    if (this->persistentStorage) {
+        language = this->persistentStorage->RegisterStoredCvar(kLanguageCvar, gameLocale, description, true, false,
+                                                               0.0f, false, 0.0f, true);
+    } else if (this->cvarManager) {
+        language = this->cvarManager->registerCvar(kLanguageCvar, gameLocale, description, true, false, 0.0f, false,
+                                                   0.0f, true);
+    }
+    language.addOnValueChanged([this](std::string /*oldValue*/, CVarWrapper changed) {
+        RunGuarded("changing the language", [&] {
+            activeLocale = NormalizeLocale(changed.getStringValue(), kEnglish);
+            Log("Updated locale: {}", activeLocale);
+        });
+    });
+    if (language) activeLocale = NormalizeLocale(language.getStringValue(), kEnglish);
+
+    Log("Localization initialized. Game locale: {}, Active locale: {}", gameLocale, activeLocale);
+}
+
+std::string LocalizationManager::Translate(const std::string& key) const {
+    if (const std::string* text = FindText(translations, activeLocale, key)) return *text;
+    if (activeLocale == kEnglish) return key;
+    if (const std::string* text = FindText(translations, kEnglish, key)) return *text;
+    return key;
+}
+
+void LocalizationManager::SetLanguage(const std::string& code) {
+    const std::string locale = NormalizeLocale(code, kEnglish);
+    if (cvarManager) {
+        CVarWrapper language = cvarManager->getCvar(kLanguageCvar);
+        if (language) language.setValue(locale);
+    }
+    activeLocale = locale;
+}
+
+std::string LocalizationManager::NormalizeLocale(std::string code, std::string fallback) const {
+    for (char& c : code) c = AsciiUpper(c);
+    const auto alias = localeAliases.find(code);
+    return alias == localeAliases.end() ? fallback : alias->second;
+}
+
+void LocalizationManager::AddTranslation(const std::string& locale, const std::string& key, const std::string& text) {
+    translations[locale][key] = text;
+}

@@ -1,9 +1,127 @@
-// STUB: replaced by the match-flow work.
 #include "match/CurrentServer.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "host/CVarManagerWrapper.h"
+#include "host/GameWrapper.h"
+#include "match/GameEventManager.h"
+#include "plugin/EntryGuard.h"
 #include "plugin/PostplayPlugin.h"
-ServerWrapper GetCurrentServer(std::shared_ptr<GameWrapper>) { return ServerWrapper(0); }
-PlaylistClass ClassifyPlaylist(int) { return PlaylistClass::Other; }
-void PostplayPlugin::_InitializeCore() {}
-void PostplayPlugin::_ProcessMatchEnd(bool) {}
-void PostplayPlugin::_HandleTransition(float) {}
-void PostplayPlugin::_HandleQueue(float) {}
+
+namespace {
+
+constexpr int kCompetitivePlaylists[] = {10, 11, 13, 27, 28, 29, 30};
+constexpr int kCasualPlaylists[] = {0,  1,  2,  3,  4,  8,  15, 16, 17, 18, 23, 25, 26, 31, 32, 33,
+                                    35, 37, 38, 41, 43, 44, 46, 47, 48, 49, 50, 52, 54, 55, 62};
+
+constexpr float kTransitionDelaySeconds = 0.0f;  // the next run of the host's timers
+constexpr float kExtraRequeueSeconds = 0.0f;
+constexpr unsigned char kTeamNumberBound = 42;   // teams 0 and 1 pass; 255 (no team) does not
+constexpr const char* kNoPartyLeaderId = "0";
+constexpr const char* kQueueCommand = "queue";
+
+template <typename Ids>
+bool Contains(const Ids& ids, int id) {
+    return std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
+}
+
+bool IsOn(const std::shared_ptr<bool>& cell) {
+    return cell && *cell;
+}
+
+// Only a player in no party, or the party's leader, starts the search. A controller or PRI
+// missing at the first look lets the re-queue through; missing at the second, it stops it.
+bool PartyAllowsRequeue(GameWrapper& game) {
+    PlayerControllerWrapper controller = game.GetPlayerController();
+    if (!controller) return true;
+    PriWrapper pri = controller.GetPRI();
+    if (!pri) return true;
+    if (pri.GetPartyLeaderID().str() == kNoPartyLeaderId) return true;
+
+    controller = game.GetPlayerController();
+    if (!controller) return false;
+    pri = controller.GetPRI();
+    if (!pri) return false;
+    return pri.GetPartyLeaderID() == pri.GetUniqueIdWrapper();
+}
+
+} // namespace
+
+ServerWrapper GetCurrentServer(std::shared_ptr<GameWrapper> gameWrapper) {
+    if (!gameWrapper) return ServerWrapper(0);
+    ServerWrapper online = gameWrapper->GetOnlineGame();
+    if (!online.IsNull()) return online;
+    return gameWrapper->GetCurrentGameState();
+}
+
+PlaylistClass ClassifyPlaylist(int playlistId) {
+    if (Contains(kCompetitivePlaylists, playlistId)) return PlaylistClass::Competitive;
+    if (Contains(kCasualPlaylists, playlistId)) return PlaylistClass::Casual;
+    return PlaylistClass::Other;
+}
+
+void PostplayPlugin::_InitializeCore() {
+    // Any player's MMR update counts, once the current game has a winner.
+    mmrNotifierToken = gameWrapper->GetMMRWrapper().RegisterMMRNotifier(
+        [this, alive = LifetimeToken()](UniqueIDWrapper) {
+            if (alive.expired()) return;
+            RunGuarded("handling an MMR update", [this] {
+                ServerWrapper server = GetCurrentServer(gameWrapper);
+                if (!server) return;
+                TeamWrapper winner = server.GetGameWinner();
+                if (winner.IsNull() || winner.GetTeamNum() >= kTeamNumberBound) return;
+                _ProcessMatchEnd(true);
+            });
+        });
+    gameEventManager->OnMatchEnded([this] { _ProcessMatchEnd(false); });
+    gameEventManager->OnGameEntered([this] { transitionPending = false; });
+}
+
+void PostplayPlugin::_ProcessMatchEnd(bool mmrUpdated) {
+    if (!IsOn(enabled)) return;
+    if (!mmrUpdated && IsOn(waitMmr)) return;
+
+    ServerWrapper server = gameWrapper->GetCurrentGameState();
+    if (server.IsNull()) return;
+    const PlaylistClass playlistClass = ClassifyPlaylist(server.GetPlaylist().GetPlaylistId());
+    if (playlistClass == PlaylistClass::Other) return;
+    const bool classEnabled =
+        playlistClass == PlaylistClass::Competitive ? IsOn(enableCompetitive) : IsOn(enableCasual);
+    if (!classEnabled) return;
+
+    // Not guarded by transitionPending: repeated signals add re-queue timers, which the
+    // queue callback's search test makes harmless.
+    if (IsOn(autoRequeue)) _HandleQueue(kExtraRequeueSeconds);
+    _HandleTransition(kTransitionDelaySeconds);
+}
+
+void PostplayPlugin::_HandleTransition(float delaySeconds) {
+    if (transitionPending) return;
+    transitionPending = true;
+    gameWrapper->SetTimeout(
+        [this, alive = LifetimeToken()](GameWrapper*) {
+            if (alive.expired()) return;
+            RunGuarded("loading the training destination", [this] { _LoadTrainingDestination(); });
+        },
+        delaySeconds);
+}
+
+void PostplayPlugin::_HandleQueue(float extraSeconds) {
+    if (!IsOn(autoRequeue)) return;
+    if (!gameWrapper->IsInGame() && !gameWrapper->IsInOnlineGame()) return;
+    if (!PartyAllowsRequeue(*gameWrapper)) return;
+
+    const float delay = static_cast<float>(requeueDelay ? *requeueDelay : 0) + extraSeconds;
+    gameWrapper->SetTimeout(
+        [this, alive = LifetimeToken()](GameWrapper* game) {
+            if (alive.expired()) return;
+            RunGuarded("starting the search", [this, game] {
+                // The search state is read when the timer fires, not when it was set.
+                GameWrapper& current = game ? *game : *gameWrapper;
+                if (current.GetMatchmakingWrapper().IsSearching()) return;
+                cvarManager->executeCommand(kQueueCommand, true);
+            });
+        },
+        delay);
+}

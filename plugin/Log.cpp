@@ -1,4 +1,7 @@
-// STUB: replaced by the plug-in shell work.
 #include "plugin/Log.h"
+
 std::shared_ptr<CVarManagerWrapper> globalCvarManager;
-void LogLine(const std::string& line) { if (globalCvarManager) globalCvarManager->log(line); }
+
+void LogLine(const std::string& line) {
+    if (globalCvarManager) globalCvarManager->log(line);
+}

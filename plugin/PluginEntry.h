@@ -11,6 +11,9 @@ class PostplayPlugin;
 
 constexpr const char* kPluginVersion = "1.0.1.3";
 
+// The plug-in's main source file as the build names it: the record's fileName.
+extern const char kPluginMainSource[];
+
 // The library-wide singleton: empty until getPlugin first runs.
 std::shared_ptr<PostplayPlugin>& PluginSingleton();
 

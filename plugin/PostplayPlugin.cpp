@@ -1,10 +1,81 @@
-// STUB: replaced by the plug-in shell work.
 #include "plugin/PostplayPlugin.h"
+
+#include <exception>
+#include <filesystem>
+#include <optional>
+
+#include "host/CVarManagerWrapper.h"
+#include "host/GameWrapper.h"
+#include "localization/LocalizationManager.h"
 #include "match/GameEventManager.h"
+#include "plugin/EntryGuard.h"
+#include "plugin/Log.h"
+#include "plugin/PluginEntry.h"
 #include "storage/PersistentStorage.h"
+
+const char kPluginMainSource[] = __FILE__; // external linkage: declared in PluginEntry.h
+
+namespace {
+
+constexpr const char* kToastTextureName = "postplay_logo";
+
+// DATA/Postplay/PostplayLogo.png as a narrow text, or nothing when the data folder's path
+// cannot be written in the narrow encoding.
+std::optional<std::string> ToastLogoPath(GameWrapper& game) {
+    try {
+        const auto path = std::filesystem::path(game.GetDataFolder()) / "Postplay" / "PostplayLogo.png";
+        return path.string();
+    } catch (const std::exception& error) {
+        Log("Postplay: the toast logo path cannot be used: {}", error.what());
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
 PostplayPlugin::PostplayPlugin() = default;
+
 PostplayPlugin::~PostplayPlugin() = default;
-void PostplayPlugin::onLoad() {}
-void PostplayPlugin::onUnload() {}
-void PostplayPlugin::_InitializeManagers() {}
-void PostplayPlugin::_InitializeValues() {}
+
+void PostplayPlugin::onLoad() {
+    RunGuarded("loading the plug-in", [this] {
+        globalCvarManager = cvarManager;
+        if (const auto logoPath = ToastLogoPath(*gameWrapper)) {
+            gameWrapper->LoadToastTexture(kToastTextureName, *logoPath);
+        }
+        _InitializeManagers();
+        _InitializeValues();
+        _RegisterCVars();
+        _RegisterNotifiers();
+        _InitializeCore();
+    });
+}
+
+void PostplayPlugin::onUnload() {
+    // Hooks, notifiers and console variables stay until the object goes or the host drops them.
+}
+
+void PostplayPlugin::_InitializeManagers() {
+    persistentStorage = std::make_shared<PersistentStorage>(this, "Postplay", true, true);
+
+    gameEventManager = std::make_shared<GameEventManager>(globalCvarManager, gameWrapper);
+    gameEventManager->Initialize();
+
+    localizationManager = LocalizationManager::GetInstance();
+    localizationManager->Initialize(cvarManager, gameWrapper, persistentStorage);
+}
+
+void PostplayPlugin::_InitializeValues() {
+    enabled = std::make_shared<bool>(true);
+    trainingMode = std::make_shared<TrainingMode::Mode>(TrainingMode::FreePlay);
+    customTrainingPackCode = std::make_shared<std::string>();
+    autoRequeue = std::make_shared<bool>(true);
+    requeueDelay = std::make_shared<int>(0);
+    waitMmr = std::make_shared<bool>(true);
+    workshopMapsFolder = std::make_shared<std::string>();
+    workshopMap = std::make_shared<std::string>();
+    workshopMaps = std::make_shared<std::vector<std::string>>();
+    enableCompetitive = std::make_shared<bool>(true);
+    enableCasual = std::make_shared<bool>(true);
+    toggleBind = std::make_shared<std::string>();
+}

@@ -1,4 +1,11 @@
-// STUB: replaced by the plug-in shell work.
 #include "plugin/SettingsWindowBase.h"
-std::string SettingsWindowBase::GetPluginName() { return "Postplay"; }
-void SettingsWindowBase::SetImGuiContext(std::uintptr_t) {}
+
+#include <imgui.h>
+
+std::string SettingsWindowBase::GetPluginName() {
+    return "Postplay";
+}
+
+void SettingsWindowBase::SetImGuiContext(std::uintptr_t ctx) {
+    ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));
+}

@@ -1,9 +1,210 @@
-// STUB: replaced by the settings-page work.
+// The plug-in's page in the host's settings window: a header with the version and two
+// link buttons, then two columns. The left column holds the language row, the key-bind
+// row and the match-flow switches; the right one the training destination and its detail.
+//
+// The page reads the setting cells at the start of each frame and writes only through
+// console variables; the host's change callbacks bring the cells up to date.
 #include "settings/SettingsPage.h"
+
+#include <exception>
+#include <string>
+
+#include <imgui.h>
+
+#if defined(_WIN32)
+#include <cstdlib>
+#else
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+extern char** environ;
+#endif
+
+#include "localization/LocalizationManager.h"
+#include "plugin/Log.h"
+#include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
-std::string FormatMinutesSeconds(int) { return {}; }
-void RenderLanguageSelector() {}
-void OpenLink(const char*) {}
-void PostplayPlugin::RenderSettings() {}
-void PostplayPlugin::RenderKeyBindSetting() {}
-void PostplayPlugin::RenderWorkshopMapSetting() {}
+#include "settings/PageInternal.h"
+#include "training/TrainingMode.h"
+
+namespace {
+
+struct LinkButton {
+    const char* label;
+    const char* url;
+    const char* tooltip;
+    ImVec4 idle, hovered, active;
+};
+
+const LinkButton kDiscordButton{"Discord", "https://discord.gg/postplay", "Join our Discord server",
+                                {0.4f, 0.6f, 0.9f, 1.0f}, {0.5f, 0.7f, 1.0f, 1.0f}, {0.3f, 0.5f, 0.8f, 1.0f}};
+const LinkButton kDonateButton{"Donate", "https://www.paypal.com/donate?hosted_button_id=POSTPLAY",
+                               "Support the development on PayPal",
+                               {0.1f, 0.6f, 0.9f, 1.0f}, {0.2f, 0.7f, 1.0f, 1.0f}, {0.0f, 0.5f, 0.8f, 1.0f}};
+
+constexpr const char* kAuthor = "Postplay team";
+constexpr std::size_t kPackCodeCapacity = 128;
+constexpr int kMaxRequeueDelay = 900;
+
+// The settings as they stand at the start of a frame; the widgets edit these copies.
+struct FrameValues {
+    bool enabled, enableCompetitive, enableCasual, autoRequeue, waitMmr;
+    int requeueDelay;
+    TrainingMode::Mode mode;
+};
+
+void DrawLinkButton(const LinkButton& link) {
+    ImGui::PushStyleColor(ImGuiCol_Button, link.idle);
+    ImGui::PushStyleColor(ImGuiCol_ButtonHovered, link.hovered);
+    ImGui::PushStyleColor(ImGuiCol_ButtonActive, link.active);
+    const bool clicked = ImGui::Button(link.label, ImVec2(0.0f, 0.0f));
+    ImGui::PopStyleColor(3);
+    if (clicked) OpenLink(link.url);
+    page::TooltipOnHover(link.tooltip);
+}
+
+void DrawHeader() {
+    static const std::string versionLine = std::string("Version ") + kPluginVersion + " by " + kAuthor;
+    ImGui::TextUnformatted(versionLine.c_str());
+    ImGui::SameLine();
+    DrawLinkButton(kDiscordButton);
+    ImGui::SameLine();
+    DrawLinkButton(kDonateButton);
+    page::Spacer();
+}
+
+void SettingCheckbox(CVarManagerWrapper& cvars, const std::string& label, bool& value, const char* cvarName) {
+    if (ImGui::Checkbox(label.c_str(), &value)) page::SetCvar(cvars, cvarName, value ? 1 : 0);
+}
+
+// The text the pack-code box holds after an edit: stored when empty (clears the code) or
+// a valid code (upper-cased); anything else is left unstored.
+void AcceptPackCode(CVarManagerWrapper& cvars, std::string text) {
+    if (text.empty() || ValidateTrainingPackCode(text)) page::SetCvar(cvars, "pp_custom_training_pack_code", text);
+}
+
+// Only web links made of visible ASCII reach the opener: nothing in them can be read as
+// an option or, on Windows, as a second command.
+bool IsPlainWebLink(const std::string& url) {
+    if (url.rfind("https://", 0) != 0 && url.rfind("http://", 0) != 0) return false;
+    for (const unsigned char c : url) {
+        if (c <= ' ' || c >= 0x7f || c == '"' || c == '^' || c == '&' || c == '|' || c == '<' || c == '>') return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string FormatMinutesSeconds(int seconds) {
+    const int minutes = seconds / 60;
+    const int rest = seconds - minutes * 60;
+    return std::to_string(minutes) + (rest < 10 ? ":0" : ":") + std::to_string(rest);
+}
+
+void OpenLink(const char* url) {
+    if (url == nullptr || !IsPlainWebLink(url)) {
+        Log("Refused to open the link {}", url == nullptr ? "" : url);
+        return;
+    }
+#if defined(_WIN32)
+    const std::string command = std::string("start \"\" \"") + url + "\"";
+    (void)std::system(command.c_str());
+#else
+#if defined(__APPLE__)
+    const char* opener = "open";
+#else
+    const char* opener = "xdg-open";
+#endif
+    std::string urlText = url;
+    char* arguments[] = {const_cast<char*>(opener), urlText.data(), nullptr};
+    pid_t child = 0;
+    if (posix_spawnp(&child, opener, nullptr, nullptr, arguments, environ) != 0) {
+        Log("Could not start {} to open {}", opener, urlText);
+        return;
+    }
+    // The opener may wait for the browser; reap it off the drawing thread.
+    std::thread([child] {
+        int status = 0;
+        waitpid(child, &status, 0);
+    }).detach();
+#endif
+}
+
+void PostplayPlugin::RenderSettings() {
+    if (!cvarManager || !enabled || !trainingMode || !customTrainingPackCode || !autoRequeue || !requeueDelay ||
+        !waitMmr || !enableCompetitive || !enableCasual || !toggleBind || !workshopMapsFolder || !workshopMap ||
+        !workshopMaps) {
+        return;                                  // not loaded yet: nothing to show
+    }
+    try {
+        LocalizationManager* localization = LocalizationManager::GetInstance();
+        CVarManagerWrapper& cvars = *cvarManager;
+        FrameValues values{*enabled, *enableCompetitive, *enableCasual, *autoRequeue, *waitMmr,
+                           *requeueDelay, *trainingMode};
+
+        DrawHeader();
+        ImGui::Columns(2, "SettingsColumns", true);
+
+        // ---- Left column ----
+        RenderLanguageSelector();
+        page::Spacer();
+        RenderKeyBindSetting();
+        page::Spacer();
+
+        SettingCheckbox(cvars, localization->Translate("enable_postplay"), values.enabled, "pp_enabled");
+        ImGui::Indent();
+        SettingCheckbox(cvars, localization->Translate("enable_in_competitive"), values.enableCompetitive,
+                        "pp_enable_competitive");
+        SettingCheckbox(cvars, localization->Translate("enable_in_casual"), values.enableCasual, "pp_enable_casual");
+        ImGui::Unindent();
+        page::Spacer();
+
+        SettingCheckbox(cvars, localization->Translate("auto_requeue"), values.autoRequeue, "pp_requeue");
+        if (values.autoRequeue) {
+            ImGui::Indent();
+            ImGui::Text("%s:", localization->Translate("requeue_delay").c_str());
+            if (ImGui::SliderInt("##RequeueDelay", &values.requeueDelay, 0, kMaxRequeueDelay, "%d")) {
+                page::SetCvar(cvars, "pp_requeue_delay", values.requeueDelay);
+            }
+            ImGui::SameLine();
+            ImGui::Text("%s", FormatMinutesSeconds(values.requeueDelay).c_str());
+            ImGui::Unindent();
+        }
+        page::Spacer();
+
+        SettingCheckbox(cvars, localization->Translate("wait_mmr_before_leaving"), values.waitMmr, "pp_wait_mmr");
+        page::TooltipOnHover(localization->Translate("wait_mmr_before_leaving_tooltip"));
+        ImGui::NextColumn();
+
+        // ---- Right column: follows the mode read at the start of the frame ----
+        ImGui::Text("%s:", localization->Translate("training_mode").c_str());
+        if (ImGui::RadioButton(localization->Translate("free_play").c_str(), values.mode == TrainingMode::FreePlay)) {
+            page::SetCvar(cvars, "pp_mode", std::string("freeplay"));
+        }
+        ImGui::SameLine();
+        if (ImGui::RadioButton(localization->Translate("custom_training").c_str(), values.mode == TrainingMode::Custom)) {
+            page::SetCvar(cvars, "pp_mode", std::string("custom"));
+        }
+        ImGui::SameLine();
+        if (ImGui::RadioButton(localization->Translate("workshop").c_str(), values.mode == TrainingMode::Workshop)) {
+            page::SetCvar(cvars, "pp_mode", std::string("workshop"));
+        }
+
+        if (values.mode == TrainingMode::Custom) {
+            ImGui::Indent();
+            char packCode[kPackCodeCapacity];
+            page::CopyToBuffer(*customTrainingPackCode, packCode);
+            ImGui::Text("%s:", localization->Translate("custom_training_pack_code").c_str());
+            if (ImGui::InputText("##CustomTrainingPackCode", packCode, sizeof packCode)) AcceptPackCode(cvars, packCode);
+            page::TooltipOnHover(localization->Translate("custom_training_pack_code_invalid"));
+            ImGui::Unindent();
+        } else if (values.mode == TrainingMode::Workshop) {
+            ImGui::Indent();
+            RenderWorkshopMapSetting();
+            ImGui::Unindent();
+        }
+        page::Spacer();
+    } catch (const std::exception& error) {
+        Log("Settings page: {}", error.what());
+    }
+}

@@ -4,6 +4,34 @@
 //
 // Threading: everything runs on the calling thread (console, timers, jobs, hooks, the
 // settings page). The clock is simulated and moves only through Advance().
+//
+// Handles: a wrapper's memory_address is an opaque key that the host resolves on every
+// call. Keys are never reused (not even across hosts), so an empty or stale handle (a
+// removed variable, a game that was left, the handles of an unloaded plug-in) answers with
+// defaults and registers nothing: empty texts, false, empty handles, playlist id -1, team
+// number 255. The one exception is CVarManagerWrapper::log, which still prints, so that lines
+// a plug-in writes while going away are not lost.
+//
+// Plug-in code (onLoad, hooks, timers, jobs, notifiers, variable callbacks, MMR notifiers,
+// RenderSettings) always runs inside try/catch: an exception prints
+// "Exception in plug-in code: WHAT" and the host goes on. sim_reload typed while plug-in code
+// is running (a notifier executing it) waits for the next step, so the plug-in is never
+// destroyed under its own call.
+//
+// Timers: SetTimeout and Execute never run inside the scheduling call. One Step (or one
+// instant of Advance) stops after 100000 runs with one line, so a callback that keeps
+// rescheduling itself for "now" cannot hang the host. The running match's once-a-second
+// game-time update goes through the same queue but is not counted by PendingTimers.
+//
+// Console variables: with a range, a value is read as a number (no number gives 0) and
+// clamped; a number within the range is stored as typed, any other as the clamped number's
+// shortest text ("900", "0.5"). Callbacks run inside setValue, after the value is stored, in
+// registration order, only when the stored text changed.
+//
+// Console: sim_file and sim_dir take the rest of the whole line as their path (';', '//' and
+// quotes included), so scripts can create files with any name; load_workshop takes the rest
+// of its command. In both, one pair of quotes around the whole path is taken off. Commands nested deeper than 32
+// (a bind or notifier that runs itself) are not run, with one line.
 #pragma once
 
 #include <cstdint>

@@ -16,6 +16,7 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "host/CVarWrapper.h"

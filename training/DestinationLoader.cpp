@@ -1,3 +1,53 @@
-// STUB: replaced by the match-flow work.
+#include <string>
+
+#include "host/CVarManagerWrapper.h"
+#include "plugin/Log.h"
 #include "plugin/PostplayPlugin.h"
-void PostplayPlugin::_LoadTrainingDestination() {}
+#include "training/TrainingMode.h"
+#include "training/WorkshopMaps.h"
+
+namespace {
+
+// The host's console grammar would read these as the end of the command (a ';' or a line
+// break starts another one, "//" a comment) or as quoting, so a path holding one could run
+// something other than the load.
+bool CanTravelInConsoleLine(const std::string& text) {
+    return text.find_first_of("\";\r\n") == std::string::npos && text.find("//") == std::string::npos;
+}
+
+} // namespace
+
+void PostplayPlugin::_LoadTrainingDestination() {
+    switch (*trainingMode) {
+    case TrainingMode::Custom: {
+        std::string& code = *customTrainingPackCode;
+        if (!ValidateTrainingPackCode(code)) {
+            Log("Invalid training pack code: {}", code);
+            return;
+        }
+        cvarManager->executeCommand("load_training " + code, true);
+        return;
+    }
+    case TrainingMode::Workshop: {
+        if (workshopMap->empty()) {
+            Log("No workshop map selected");
+            return;
+        }
+        // The command keeps the stored form: folder, a backslash, entry; nothing normalised.
+        const std::string mapPath = *workshopMapsFolder + "\\" + *workshopMap;
+        if (!CanTravelInConsoleLine(mapPath)) {
+            Log("Workshop map path cannot be used in a console command: {}", mapPath);
+            return;
+        }
+        if (!IsWorkshopMapFile(mapPath)) {
+            Log("Invalid workshop maps folder or map");
+            return;
+        }
+        cvarManager->executeCommand("load_workshop " + mapPath, true);
+        return;
+    }
+    case TrainingMode::FreePlay:
+        break;
+    }
+    cvarManager->executeCommand("load_freeplay", true);
+}

@@ -1,5 +1,103 @@
-// STUB: replaced by the settings work.
 #include "training/WorkshopMaps.h"
+
+#include <optional>
+#include <system_error>
+#include <utility>
+
+#include "host/CVarManagerWrapper.h"
 #include "plugin/PostplayPlugin.h"
-std::vector<std::string> FindWorkshopMaps(std::string) { return {}; }
-void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string>) {}
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The entry's type, following links. A path that is not found (a dangling link) is just
+// "not found"; any other failure gives nullopt and ends the scan.
+std::optional<fs::file_type> TypeOf(const fs::directory_entry& entry) {
+    std::error_code error;
+    const fs::file_status status = entry.status(error);
+    if (status.type() == fs::file_type::none) return std::nullopt;
+    return status.type();
+}
+
+bool HasMapExtension(const fs::path& file) {
+    std::string extension = file.extension().string();
+    for (char& c : extension) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return extension == ".upk";
+}
+
+enum class SubfolderScan { Found, NoMap, Failed };
+
+// Looks for the first map file directly inside `subfolder`.
+SubfolderScan FindMapFile(const fs::path& subfolder, std::string& fileName) {
+    std::error_code error;
+    fs::directory_iterator file(subfolder, error);
+    for (; !error && file != fs::directory_iterator(); file.increment(error)) {
+        const std::optional<fs::file_type> type = TypeOf(*file);
+        if (!type) return SubfolderScan::Failed;
+        if (*type != fs::file_type::regular || !HasMapExtension(file->path())) continue;
+        fileName = file->path().filename().string();
+        return SubfolderScan::Found;
+    }
+    return error ? SubfolderScan::Failed : SubfolderScan::NoMap;
+}
+
+std::vector<std::string> ScanFolder(const fs::path& root) {
+    std::vector<std::string> maps;
+    std::error_code error;
+    if (!fs::is_directory(root, error)) return maps;
+
+    fs::directory_iterator entry(root, error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+        const std::optional<fs::file_type> type = TypeOf(*entry);
+        if (!type) break;
+        if (*type != fs::file_type::directory) continue;
+
+        std::string fileName;
+        const SubfolderScan scan = FindMapFile(entry->path(), fileName);
+        if (scan == SubfolderScan::Failed) break;
+        if (scan == SubfolderScan::Found) maps.push_back(entry->path().filename().string() + "\\" + fileName);
+    }
+    return maps;
+}
+
+} // namespace
+
+std::vector<std::string> FindWorkshopMaps(std::string folder) {
+    try {
+        return ScanFolder(PathFromText(folder));
+    } catch (const std::exception&) {
+        // Only an allocation failure or a name the narrow encoding cannot convert gets
+        // here; treat the folder as holding no maps.
+        return {};
+    }
+}
+
+void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string> /*words*/) {
+    workshopMaps->clear();
+
+    const std::string folder = *workshopMapsFolder;
+    if (folder.empty()) {
+        cvarManager->log("Workshop maps folder is not set. Please set a valid folder path.");
+        return;
+    }
+
+    *workshopMaps = FindWorkshopMaps(folder);
+    if (workshopMaps->empty()) {
+        cvarManager->log("No valid workshop maps found in folder: " + folder);
+        return;
+    }
+
+    const std::string& selected = *workshopMap;
+    if (selected.empty()) return;
+    for (const std::string& map : *workshopMaps) {
+        if (map == selected) return;
+    }
+
+    workshopMap->clear();
+    CVarWrapper selection = cvarManager->getCvar("pp_workshop_map");
+    if (selection) selection.setValue(std::string());
+    cvarManager->log("Selected workshop map is not valid anymore and has been reset.");
+}

@@ -1,5 +1,42 @@
-// STUB: replaced by the match-flow work.
+#include <algorithm>
+#include <system_error>
+
 #include "training/WorkshopMaps.h"
-std::filesystem::path PathFromText(const std::string& text) { return text; }
-bool IsWorkshopMapFile(const std::string&) { return false; }
-bool IsUsableWorkshopFolder(const std::string&) { return false; }
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The status of the path a plug-in text names; any failure (including a text the
+// file-system encoding cannot take) reads as "no such file".
+fs::file_status StatusOfText(const std::string& text) {
+    try {
+        std::error_code error;
+        const fs::file_status status = fs::status(PathFromText(text), error);
+        return error ? fs::file_status(fs::file_type::not_found) : status;
+    } catch (...) {
+        return fs::file_status(fs::file_type::not_found);
+    }
+}
+
+} // namespace
+
+fs::path PathFromText(const std::string& text) {
+    if constexpr (fs::path::preferred_separator == '/') {
+        std::string portable = text;
+        std::replace(portable.begin(), portable.end(), '\\', '/');
+        return fs::path(portable);
+    } else {
+        return fs::path(text);
+    }
+}
+
+bool IsWorkshopMapFile(const std::string& path) {
+    if (path.empty()) return false;
+    return fs::is_regular_file(StatusOfText(path));
+}
+
+bool IsUsableWorkshopFolder(const std::string& folder) {
+    if (folder.empty()) return false;
+    return fs::is_directory(StatusOfText(folder));
+}

@@ -4,6 +4,8 @@
 #include <random>
 
 #include "host/CVarManagerWrapper.h"
+#include "localization/LocalizationManager.h"
+#include "storage/PersistentStorage.h"
 
 TempDir::TempDir() {
     std::random_device random;
@@ -30,6 +32,10 @@ void HostFixture::LoadPlugin() {
 
 void HostFixture::TearDown() {
     if (host && host->HasPlugin()) host->UnloadPlugin();
+    // The localization manager outlives the plug-in and keeps its storage, which writes the
+    // file once more when released: let it do so now, into this test's home, rather than
+    // at the next test's load into a folder that is gone by then.
+    LocalizationManager::GetInstance()->persistentStorage.reset();
     host.reset();
     deleteMe();
 }

@@ -1,0 +1,131 @@
+#include "app/Options.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <system_error>
+
+#ifndef POSTPLAY_DEFAULT_PLUGIN
+#define POSTPLAY_DEFAULT_PLUGIN "libpostplay.so"
+#endif
+
+namespace app {
+namespace {
+
+constexpr const char* kValueOptions[] = {"--plugin", "--home", "--language", "--screenshot"};
+
+bool TakesValue(const std::string& name) {
+    for (const char* option : kValueOptions)
+        if (name == option) return true;
+    return false;
+}
+
+bool LooksLikeOption(const std::string& argument) {
+    return argument.size() > 1 && argument[0] == '-';
+}
+
+// Stores one option's value; returns an error text, empty when fine.
+std::string Apply(Options& options, const std::string& name, const std::string& value) {
+    if (value.empty()) return "option " + name + " needs a value";
+    if (name == "--plugin") options.plugin = value;
+    else if (name == "--home") options.home = value;
+    else if (name == "--screenshot") options.screenshot = value;
+    else if (name == "--language") {
+        if (value == "none") options.language.reset();
+        else options.language = value;
+    }
+    return {};
+}
+
+const char* EnvironmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+} // namespace
+
+ParseResult ParseOptions(const std::vector<std::string>& arguments) {
+    ParseResult result;
+    Options& options = result.options;
+    bool onlyScripts = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (onlyScripts || !LooksLikeOption(argument)) {
+            options.scripts.emplace_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            onlyScripts = true;
+            continue;
+        }
+        const std::size_t equals = argument.find('=');
+        const std::string name = argument.substr(0, equals);
+        if (name == "--help" || name == "-h" || name == "--gui") {
+            if (equals != std::string::npos) {
+                result.error = "option " + name + " takes no value";
+                return result;
+            }
+            (name == "--gui" ? options.gui : options.help) = true;
+            continue;
+        }
+        if (!TakesValue(name)) {
+            result.error = "unknown option " + argument;
+            return result;
+        }
+        std::string value;
+        if (equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+        } else if (i + 1 < arguments.size() && !LooksLikeOption(arguments[i + 1])) {
+            value = arguments[++i];
+        }
+        result.error = Apply(options, name, value);
+        if (!result.error.empty()) return result;
+    }
+    return result;
+}
+
+std::string UsageText() {
+    return "Usage: postplay-host [OPTION]... [SCRIPT]...\n"
+           "Loads a plug-in library into the simulated game host and runs console input: the\n"
+           "SCRIPT files in order, else standard input, or a window with --gui.\n"
+           "\n"
+           "Options:\n"
+           "  --plugin LIB           the plug-in library (default: " POSTPLAY_DEFAULT_PLUGIN " beside this program)\n"
+           "  --home DIR             the host's folder, kept from run to run (default:\n"
+           "                         $XDG_STATE_HOME/postplay or ~/.local/state/postplay)\n"
+           "  --language CODE        the game's interface language when the plug-in first loads\n"
+           "                         (default INT; 'none': the game reports no language)\n"
+           "  --gui                  open a window: settings page, console and game panel\n"
+           "  --screenshot FILE.png  after the scripts, draw the window, save it as PNG and exit\n"
+           "                         (needs a display, e.g. under xvfb-run -a)\n"
+           "  --help                 show this text and exit\n"
+           "\n"
+           "Every console line is printed to standard output as \"[T] TEXT\", T being the\n"
+           "simulated time in seconds. At the console prompt, 'quit' or 'exit' ends the run.\n"
+           "\n"
+           "Exit status: 0 when the input ran (whatever the plug-in logged); 2 when the host could\n"
+           "not run (bad command line, unusable library, unreadable script, no display...);\n"
+           "1 on an unexpected internal error.\n";
+}
+
+std::filesystem::path DefaultPluginPath() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return POSTPLAY_DEFAULT_PLUGIN;
+    return self.parent_path() / POSTPLAY_DEFAULT_PLUGIN;
+}
+
+std::filesystem::path DefaultHomePath() {
+    if (const char* state = EnvironmentValue("XDG_STATE_HOME"); state && state[0] == '/')
+        return std::filesystem::path(state) / "postplay";
+    const char* home = EnvironmentValue("HOME");
+    if (!home) {
+        const passwd* entry = getpwuid(getuid());
+        if (entry && entry->pw_dir && *entry->pw_dir) home = entry->pw_dir;
+    }
+    if (!home) return {};
+    return std::filesystem::path(home) / ".local" / "state" / "postplay";
+}
+
+} // namespace app

@@ -1,0 +1,38 @@
+// The command line of postplay-host: what it asks for, and where the defaults come from.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct Options {
+    std::optional<std::filesystem::path> plugin;      // empty: the library built beside the program
+    std::optional<std::filesystem::path> home;        // empty: a folder in the user's state directory
+    std::optional<std::string> language = "INT";      // nullopt: the game reports no language
+    bool gui = false;
+    std::optional<std::filesystem::path> screenshot;  // implies the window
+    std::vector<std::filesystem::path> scripts;
+    bool help = false;
+
+    bool WantsWindow() const { return gui || screenshot.has_value(); }
+};
+
+struct ParseResult {
+    Options options;
+    std::string error;                                // empty when the command line is usable
+};
+
+ParseResult ParseOptions(const std::vector<std::string>& arguments);
+
+std::string UsageText();
+
+// The plug-in library built beside this program (found through /proc/self/exe).
+std::filesystem::path DefaultPluginPath();
+
+// $XDG_STATE_HOME/postplay, else ~/.local/state/postplay; empty when neither can be found.
+std::filesystem::path DefaultHomePath();
+
+} // namespace app

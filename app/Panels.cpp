@@ -1,0 +1,153 @@
+#include "app/Panels.h"
+
+#include <imgui.h>
+#include <imgui_stdlib.h>
+
+#include <cstdint>
+#include <utility>
+
+#include "app/ConsoleLoop.h"
+#include "app/ConsoleOutput.h"
+#include "host/PluginSettingsWindow.h"
+#include "sim/Host.h"
+
+namespace app {
+namespace {
+
+// Fixed places for a 1280x800 window, so pictures of it come out the same every time.
+void PlaceNextWindow(float x, float y, float width, float height) {
+    ImGui::SetNextWindowPos(ImVec2(x, y), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowSize(ImVec2(width, height), ImGuiCond_FirstUseEver);
+}
+
+ImVec4 LineColour(const std::string& text) {
+    if (text.rfind("> ", 0) == 0) return ImVec4(0.55f, 0.75f, 1.0f, 1.0f);      // echoed command
+    if (text.rfind("toast", 0) == 0) return ImVec4(1.0f, 0.85f, 0.35f, 1.0f);   // toast
+    return ImGui::GetStyleColorVec4(ImGuiCol_Text);
+}
+
+bool IsBlank(const std::string& text) {
+    return text.find_first_not_of(" \t\r") == std::string::npos;
+}
+
+} // namespace
+
+Panels::Panels(sim::Host& host, bool focusConsole) : host(host), focusInput(focusConsole) {}
+
+void Panels::Draw() {
+    DrawSettings();
+    DrawGame();
+    DrawConsole();
+}
+
+void Panels::RunQueuedCommands() {
+    for (const std::string& command : std::exchange(queued, {})) host.RunInput(command);
+}
+
+void Panels::Queue(std::string command) { queued.push_back(std::move(command)); }
+
+void Panels::Submit(std::string line) {
+    if (IsQuitCommand(line)) quit = true;
+    else if (!IsBlank(line)) Queue(std::move(line));
+}
+
+void Panels::DrawSettings() {
+    PlaceNextWindow(8, 8, 720, 784);
+    if (ImGui::Begin("Settings")) {
+        BakkesMod::Plugin::PluginSettingsWindow* page = host.SettingsWindow();
+        if (!page) {
+            ImGui::TextDisabled("No plug-in is loaded.");
+        } else if (ImGui::BeginTabBar("plugins")) {
+            const std::string name = page->GetPluginName();
+            if (ImGui::BeginTabItem(name.c_str())) {
+                ImGui::BeginChild("page");
+                page->SetImGuiContext(reinterpret_cast<std::uintptr_t>(ImGui::GetCurrentContext()));
+                page->RenderSettings();
+                ImGui::EndChild();
+                ImGui::EndTabItem();
+            }
+            ImGui::EndTabBar();
+        }
+    }
+    ImGui::End();
+}
+
+void Panels::DrawGame() {
+    PlaceNextWindow(736, 8, 536, 228);
+    if (ImGui::Begin("Game")) {
+        ImGui::TextUnformatted(host.Status().c_str());
+        ImGui::SameLine();
+        ImGui::TextDisabled("(time %.1f s)", host.Now());
+        ImGui::Separator();
+
+        ImGui::SetNextItemWidth(140);
+        ImGui::InputInt("Playlist id", &playlistId);
+        ImGui::SameLine();
+        if (ImGui::Button("Start match")) Queue("sim_match " + std::to_string(playlistId));
+
+        ImGui::TextUnformatted("Winner team");
+        ImGui::SameLine();
+        ImGui::RadioButton("0", &winnerTeam, 0);
+        ImGui::SameLine();
+        ImGui::RadioButton("1", &winnerTeam, 1);
+        ImGui::SameLine();
+        if (ImGui::Button("End match")) Queue("sim_end " + std::to_string(winnerTeam));
+        ImGui::SameLine();
+        if (ImGui::Button("Report MMR")) Queue("sim_mmr");
+
+        ImGui::TextUnformatted("Party");
+        for (const char* party : {"none", "leader", "member"}) {
+            ImGui::SameLine();
+            if (ImGui::Button(party)) Queue(std::string("sim_party ") + party);
+        }
+
+        if (ImGui::Button("Queue")) Queue("queue");
+        ImGui::SameLine();
+        if (ImGui::Button("Menu")) Queue("sim_menu");
+        ImGui::SameLine();
+        if (ImGui::Button("Disconnect")) Queue("sim_disconnect");
+        ImGui::SameLine();
+        if (ImGui::Button("Reload plug-in")) Queue("sim_reload");
+    }
+    ImGui::End();
+}
+
+void Panels::DrawConsole() {
+    PlaceNextWindow(736, 244, 536, 548);
+    if (ImGui::Begin("Console")) {
+        const float footer = ImGui::GetStyle().ItemSpacing.y + ImGui::GetFrameHeightWithSpacing();
+        ImGui::BeginChild("log", ImVec2(0, -footer), false, ImGuiWindowFlags_HorizontalScrollbar);
+        DrawConsoleLog();
+        ImGui::EndChild();
+        ImGui::Separator();
+
+        ImGui::SetNextItemWidth(-1);
+        if (ImGui::InputText("##command", &input, ImGuiInputTextFlags_EnterReturnsTrue)) {
+            Submit(std::exchange(input, std::string()));
+            focusInput = true;
+        }
+        if (focusInput) {
+            ImGui::SetKeyboardFocusHere(-1);
+            focusInput = false;
+        }
+    }
+    ImGui::End();
+}
+
+void Panels::DrawConsoleLog() {
+    const std::vector<sim::ConsoleLine>& lines = host.Lines();
+    ImGuiListClipper clipper;
+    clipper.Begin(static_cast<int>(lines.size()));
+    while (clipper.Step()) {
+        for (int i = clipper.DisplayStart; i < clipper.DisplayEnd; ++i) {
+            const sim::ConsoleLine& line = lines[static_cast<std::size_t>(i)];
+            ImGui::PushStyleColor(ImGuiCol_Text, LineColour(line.text));
+            ImGui::TextUnformatted(FormatLine(line).c_str());
+            ImGui::PopStyleColor();
+        }
+    }
+    // Follow new lines while the view is at the bottom; stay put when the user scrolled up.
+    if (ImGui::GetScrollY() >= ImGui::GetScrollMaxY()) ImGui::SetScrollHereY(1.0f);
+}
+
+} // namespace app

@@ -1,0 +1,10 @@
+// Ctrl-C (SIGINT) and SIGTERM end an interactive run like end of input does, so the
+// plug-in is unloaded in order instead of the process dying mid-way.
+#pragma once
+
+namespace app {
+
+void CatchStopSignals();   // no SA_RESTART: a blocking poll() returns early with EINTR
+bool StopRequested();
+
+} // namespace app

@@ -1,0 +1,95 @@
+// The key-bind row of the settings page: the player types a key name, and the bind button
+// binds that key to the toggle command, drops the plug-in's previous bind and records the
+// key in "pp_toggle_bind". A warning shows while the typed key runs some other command.
+#include <exception>
+#include <string>
+#include <utility>
+
+#include <imgui.h>
+
+#include "localization/LocalizationManager.h"
+#include "plugin/Log.h"
+#include "plugin/PostplayPlugin.h"
+#include "settings/PageInternal.h"
+
+namespace {
+
+constexpr float kKeyBoxWidth = 200.0f;
+
+// A key name holding a double quote, ';' or a control character (a line break among them)
+// would read back as another command or value once it is in a bind or the configuration file.
+bool IsSafeKeyName(const std::string& key) {
+    for (const unsigned char c : key) {
+        if (c == '"' || c == ';' || c < 0x20 || c == 0x7f) return false;
+    }
+    return true;
+}
+
+// The bind job's work, on the game thread.
+void ApplyToggleBind(PostplayPlugin& plugin, const std::string& key) {
+    CVarManagerWrapper& cvars = *plugin.cvarManager;
+    const std::string oldKey = *plugin.toggleBind;
+    // The old key is left alone when the player has given it to another command meanwhile.
+    if (cvars.getBindStringForKey(oldKey) == plugin.toggleCommand) cvars.removeBind(oldKey);
+    page::SetCvar(cvars, "pp_toggle_bind", key);
+    cvars.setBind(key, plugin.toggleCommand);
+}
+
+} // namespace
+
+SettingsPageState& PageState() {
+    static SettingsPageState state;
+    return state;
+}
+
+void ResetPageState() { PageState() = SettingsPageState{}; }
+
+void PostplayPlugin::RenderKeyBindSetting() {
+    LocalizationManager* localization = LocalizationManager::GetInstance();
+    SettingsPageState& state = PageState();
+    const std::string helpText = localization->Translate("bind_to_toggle_toolip");
+
+    ImGui::Text("%s", localization->Translate("bind_to_toggle").c_str());
+    ImGui::SameLine();
+    ImGui::Button("?##bindHelp", ImVec2(0.0f, 0.0f));
+    page::TooltipOnHover(helpText);
+
+    if (!state.keyBindBufferInitialized) {
+        page::CopyToBuffer(*toggleBind, state.keyBindBuffer);
+        state.keyBindBufferInitialized = true;
+    }
+    ImGui::PushItemWidth(kKeyBoxWidth);
+    ImGui::InputText("##BinKeyInput", state.keyBindBuffer, sizeof state.keyBindBuffer);
+    ImGui::PopItemWidth();
+    page::TooltipOnHover(helpText);
+
+    if (*toggleBind != state.keyBindBuffer) {
+        ImGui::SameLine();
+        if (ImGui::Button(localization->Translate("bind").c_str(), ImVec2(0.0f, 0.0f))) {
+            std::string key = state.keyBindBuffer;
+            if (IsSafeKeyName(key)) {
+                // The job runs later on the game thread: it works on the key as it was when
+                // bind was clicked, and not at all once this object is gone.
+                gameWrapper->Execute([this, alive = LifetimeToken(), key = std::move(key)](GameWrapper*) {
+                    if (alive.expired()) return;
+                    try {
+                        ApplyToggleBind(*this, key);
+                    } catch (const std::exception& error) {
+                        Log("Toggle bind failed: {}", error.what());
+                    }
+                });
+            } else {
+                Log("Key name refused for the toggle bind: it must not hold double quotes, ';' or line breaks");
+            }
+        }
+        ImGui::SameLine();
+        const std::string resetLabel = localization->Translate("reset") + "##ResetBindKey";
+        if (ImGui::Button(resetLabel.c_str(), ImVec2(0.0f, 0.0f))) page::CopyToBuffer(*toggleBind, state.keyBindBuffer);
+    }
+
+    const std::string boundCommand = cvarManager->getBindStringForKey(state.keyBindBuffer);
+    if (!boundCommand.empty() && boundCommand != toggleCommand) {
+        ImGui::TextColored(page::kNoticeColour, "%s", localization->Translate("this_key_is_already_bound").c_str());
+    }
+}
+

@@ -1,0 +1,54 @@
+// Pieces shared by the settings page and its panels: the state that lives as long as the
+// library, the colours, and a few small widget helpers.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include <imgui.h>
+
+#include "host/CVarManagerWrapper.h"
+
+// What the page keeps between frames. Everything else is read again from the plug-in
+// object at the start of each frame.
+struct SettingsPageState {
+    char keyBindBuffer[256] = {};                // the key name shown and edited in the bind box
+    bool keyBindBufferInitialized = false;       // filled from the stored key on the first draw
+    bool workshopAutoScanPending = true;         // one automatic workshop scan per library lifetime
+};
+
+// The library's one page state.
+SettingsPageState& PageState();
+// Back to the state of a freshly loaded library (for programs that load the plug-in many
+// times in one process, such as the test programs).
+void ResetPageState();
+
+namespace page {
+
+inline const ImVec4 kErrorColour{1.0f, 0.3f, 0.3f, 1.0f};
+inline const ImVec4 kNoticeColour{1.0f, 0.7f, 0.0f, 1.0f};  // orange; also the bind warning
+
+// The vertical gap between groups of the page.
+inline void Spacer() { ImGui::Dummy(ImVec2(0.0f, 10.0f)); }
+
+// A tooltip for the item drawn just before.
+inline void TooltipOnHover(const std::string& text) {
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", text.c_str());
+}
+
+// Copies as much of `text` as fits, always zero-terminated.
+template <std::size_t N>
+void CopyToBuffer(const std::string& text, char (&buffer)[N]) {
+    const std::size_t length = text.size() < N - 1 ? text.size() : N - 1;
+    text.copy(buffer, length);
+    buffer[length] = '\0';
+}
+
+// Writes a setting through its console variable; the host then refreshes the plug-in's copy.
+template <typename Value>
+void SetCvar(CVarManagerWrapper& cvars, const char* name, const Value& value) {
+    CVarWrapper cvar = cvars.getCvar(name);
+    if (cvar) cvar.setValue(value);
+}
+
+} // namespace page

@@ -1,0 +1,117 @@
+// The workshop block of the settings page: the folder box with its refresh button, a
+// status line saying what is wrong with the folder, and the map selector.
+//
+// File-system trouble never leaves a frame: a folder whose status cannot be read (access
+// denied, a name too long, a loop of links...) is shown and treated as one that does not
+// exist, since the plug-in cannot reach anything there.
+#include <exception>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <imgui.h>
+
+#include "localization/LocalizationManager.h"
+#include "plugin/PostplayPlugin.h"
+#include "settings/PageInternal.h"
+#include "training/WorkshopMaps.h"
+
+namespace {
+
+enum class FolderState { Empty, Missing, NotDirectory, Directory };
+
+FolderState QueryFolderState(const std::string& folder) {
+    if (folder.empty()) return FolderState::Empty;
+    try {
+        std::error_code error;
+        const std::filesystem::file_status status = std::filesystem::status(PathFromText(folder), error);
+        if (!std::filesystem::exists(status)) return FolderState::Missing;   // also when unreadable
+        return std::filesystem::is_directory(status) ? FolderState::Directory : FolderState::NotDirectory;
+    } catch (const std::exception&) {
+        return FolderState::Missing;             // the text cannot even be turned into a path
+    }
+}
+
+// "Stadium\stadium.upk" is listed as "Stadium".
+std::string DisplayName(const std::string& entry) { return entry.substr(0, entry.find('\\')); }
+
+float PanelItemWidth() { return ImGui::GetContentRegionAvail().x * 0.7f; }
+
+} // namespace
+
+void PostplayPlugin::RenderWorkshopMapSetting() {
+    LocalizationManager* localization = LocalizationManager::GetInstance();
+    SettingsPageState& state = PageState();
+    const std::string folderSnapshot = *workshopMapsFolder;
+
+    ImGui::Text("%s:", localization->Translate("workshop_map_folder").c_str());
+    char folderBuffer[256];
+    page::CopyToBuffer(folderSnapshot, folderBuffer);
+    ImGui::PushItemWidth(PanelItemWidth());
+    const bool folderEdited = ImGui::InputText("##WorkshopMapsFolder", folderBuffer, sizeof folderBuffer);
+    ImGui::PopItemWidth();
+    if (folderEdited) page::SetCvar(*cvarManager, "pp_workshop_maps_folder", std::string(folderBuffer));
+    page::TooltipOnHover(localization->Translate("workshop_map_folder_tooltip"));
+    ImGui::SameLine();
+    const bool refreshClicked = ImGui::Button(localization->Translate("refresh").c_str(), ImVec2(0.0f, 0.0f));
+
+    const bool autoScan = state.workshopAutoScanPending && !folderSnapshot.empty() && workshopMaps->empty();
+    if (refreshClicked || folderEdited || autoScan) {
+        state.workshopAutoScanPending = false;
+        const std::string folder = *workshopMapsFolder;  // the text just stored, when edited
+        if (QueryFolderState(folder) == FolderState::Directory) {
+            cvarManager->executeCommand("pp_find_workshop_maps", true);
+        } else {
+            workshopMaps->clear();
+            if (!folder.empty()) cvarManager->log("Invalid workshop maps folder: " + folder);
+        }
+    }
+
+    switch (QueryFolderState(folderSnapshot)) {
+    case FolderState::Empty:
+        ImGui::TextColored(page::kErrorColour, "%s", localization->Translate("workshop_map_folder_empty").c_str());
+        return;
+    case FolderState::Missing:
+        ImGui::TextColored(page::kErrorColour, "%s",
+                           localization->Translate("workshop_map_folder_doesnt_exist").c_str());
+        return;
+    case FolderState::NotDirectory:
+        ImGui::TextColored(page::kErrorColour, "%s",
+                           localization->Translate("workshop_map_folder_not_directory").c_str());
+        return;
+    case FolderState::Directory:
+        break;
+    }
+
+    if (workshopMaps->empty()) {
+        ImGui::TextColored(page::kNoticeColour, "%s",
+                           localization->Translate("workshop_map_folder_no_map_found").c_str());
+        ImGui::TextColored(page::kNoticeColour, "%s",
+                           localization->Translate("workshop_map_folder_no_map_found_refresh").c_str());
+        return;
+    }
+
+    ImGui::Indent();
+    ImGui::Text("%s:", localization->Translate("select_workshop_map").c_str());
+    const std::string selected = *workshopMap;
+    const std::string preview = selected.empty() ? "Select a map" : DisplayName(selected);
+    std::optional<std::string> chosen;
+    ImGui::PushItemWidth(PanelItemWidth());
+    if (ImGui::BeginCombo("##WorkshopMapSelector", preview.c_str(), 0)) {
+        for (const std::string& entry : *workshopMaps) {
+            const bool isSelected = entry == selected;
+            if (ImGui::Selectable(DisplayName(entry).c_str(), isSelected)) chosen = entry;
+            if (isSelected) ImGui::SetItemDefaultFocus();
+        }
+        ImGui::EndCombo();
+    }
+    ImGui::PopItemWidth();
+    // Written once the list is no longer being walked: the write runs the host's callbacks.
+    if (chosen) page::SetCvar(*cvarManager, "pp_workshop_map", *chosen);
+    if (workshopMap->empty()) {
+        ImGui::TextColored(page::kNoticeColour, "%s", localization->Translate("please_select_a_workshop_map").c_str());
+    }
+    ImGui::Unindent();
+}

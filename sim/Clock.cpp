@@ -1,0 +1,63 @@
+// The simulated clock and its queue of timers and jobs.
+#include <cmath>
+
+#include "sim/HostImpl.h"
+
+namespace sim {
+
+namespace {
+// A callback that keeps scheduling work for the same instant would hold the host forever.
+constexpr std::size_t kMaxRunsPerInstant = 100000;
+} // namespace
+
+void Host::Impl::Schedule(Key owner, double seconds, std::function<void()> run, bool counted) {
+    if (!(seconds > 0.0)) seconds = 0.0;         // negative and NaN delays mean "now"
+    timers.emplace(std::make_pair(now + seconds, nextTimerSequence++), Timer{owner, counted, std::move(run)});
+}
+
+void Host::Impl::SchedulePluginCallback(std::function<void(GameWrapper*)> callback, double seconds) {
+    GameWrapper* game = plugin->gameWrapper.get(); // the host keeps it alive while the timer can run
+    Schedule(plugin->owner, seconds, [this, callback = std::move(callback), game] {
+        CallPlugin([&] { callback(game); });
+    });
+}
+
+void Host::Impl::RunDueUpTo(double limit) {
+    std::size_t runsAtThisInstant = 0;
+    while (!timers.empty()) {
+        auto next = timers.begin();
+        const double due = next->first.first;
+        if (due > limit) break;
+        if (due > now) {
+            now = due;
+            runsAtThisInstant = 0;
+        }
+        if (++runsAtThisInstant > kMaxRunsPerInstant) {
+            Print("Stopped running timers: more than " + std::to_string(kMaxRunsPerInstant) + " due at once");
+            return;
+        }
+        Timer timer = std::move(next->second);
+        timers.erase(next);
+        timer.run();
+    }
+}
+
+double Host::Now() const { return d->now; }
+
+void Host::Step() { d->RunDueUpTo(d->now); }
+
+void Host::Advance(double seconds) {
+    if (!(seconds > 0.0)) seconds = 0.0;
+    const double target = d->now + seconds;
+    d->RunDueUpTo(target);
+    if (target > d->now) d->now = target;
+}
+
+std::size_t Host::PendingTimers() const {
+    std::size_t count = 0;
+    for (const auto& entry : d->timers)
+        if (entry.second.counted) ++count;
+    return count;
+}
+
+} // namespace sim

@@ -1,0 +1,88 @@
+// Attaching and detaching the plug-in object.
+#include <algorithm>
+
+#include "sim/HostImpl.h"
+
+namespace sim {
+
+using BakkesMod::Plugin::BakkesModPlugin;
+using BakkesMod::Plugin::PluginSettingsWindow;
+
+bool Host::LoadPlugin(BakkesMod::Plugin::GetPluginFunction getPlugin,
+                      BakkesMod::Plugin::DeletePluginFunction deleteMe) {
+    if (d->plugin) {
+        d->Print("A plug-in is already loaded");
+        return false;
+    }
+    d->lastGetPlugin = getPlugin;
+    d->lastDeleteMe = deleteMe;
+    BakkesModPlugin* object = nullptr;
+    if (getPlugin) {
+        // getPlugin answers the address of the library's shared_ptr to its plug-in object.
+        d->CallPlugin([&] {
+            auto* holder = reinterpret_cast<std::shared_ptr<BakkesModPlugin>*>(getPlugin());
+            if (holder) object = holder->get();
+        });
+    }
+    if (!object) {
+        d->Print("The plug-in library gave no plug-in object");
+        return false;
+    }
+
+    LoadedPlugin loaded;
+    loaded.owner = NewKey();
+    loaded.object = object;
+    loaded.window = dynamic_cast<PluginSettingsWindow*>(object);
+    loaded.cvarManager = std::make_shared<CVarManagerWrapper>(loaded.owner);
+    loaded.gameWrapper = std::make_shared<GameWrapper>(loaded.owner);
+    object->cvarManager = loaded.cvarManager;
+    object->gameWrapper = loaded.gameWrapper;
+    d->plugin = std::move(loaded);
+    d->CallPlugin([object] { object->onLoad(); });
+    return true;
+}
+
+void Host::UnloadPlugin() {
+    if (!d->plugin) return;
+    BakkesModPlugin* object = d->plugin->object;
+    const Key owner = d->plugin->owner;
+    d->CallPlugin([object] { object->onUnload(); });
+    if (d->lastDeleteMe) d->CallPlugin([deleteMe = d->lastDeleteMe] { deleteMe(); });
+    d->DropRegistrationsOf(owner);
+    d->plugin.reset();
+}
+
+bool Host::ReloadPlugin() {
+    if (!d->lastGetPlugin) {
+        d->Print("No plug-in to reload");
+        return false;
+    }
+    UnloadPlugin();
+    return LoadPlugin(d->lastGetPlugin, d->lastDeleteMe);
+}
+
+bool Host::HasPlugin() const { return d->plugin.has_value(); }
+BakkesMod::Plugin::BakkesModPlugin* Host::Plugin() const { return d->plugin ? d->plugin->object : nullptr; }
+PluginSettingsWindow* Host::SettingsWindow() const { return d->plugin ? d->plugin->window : nullptr; }
+
+void Host::Impl::DropRegistrationsOf(Key owner) {
+    hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [owner](const Hook& hook) { return hook.owner == owner; }),
+                hooks.end());
+    auto eraseOwned = [owner](auto& container) {
+        for (auto it = container.begin(); it != container.end();)
+            it = it->second.owner == owner ? container.erase(it) : std::next(it);
+    };
+    eraseOwned(timers);
+    eraseOwned(notifiers);
+    eraseOwned(mmrNotifiers);
+    for (auto it = variables.begin(); it != variables.end();) {
+        if (it->second.owner == owner) {
+            variableNames.erase(it->second.key);
+            it = variables.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+} // namespace sim

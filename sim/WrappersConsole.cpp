@@ -1,0 +1,135 @@
+// The console handles: CVarManagerWrapper (one per loaded plug-in, keyed by its owner id)
+// and CVarWrapper (keyed by the variable). Handles of an unloaded plug-in or of a removed
+// variable do nothing and answer with defaults.
+#include <charconv>
+
+#include "sim/HostImpl.h"
+
+using sim::CurrentImpl;
+using sim::ImplFor;
+
+CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defaultValue, std::string description,
+                                             bool /*searchable*/, bool hasMin, float min, bool hasMax, float max,
+                                             bool /*saveToCfg*/) {
+    auto* host = ImplFor(memory_address);
+    if (!host) return CVarWrapper();
+    return host->RegisterVariable(memory_address, name, defaultValue, description, hasMin, min, hasMax, max);
+}
+
+CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
+    auto* host = ImplFor(memory_address);
+    if (!host) return CVarWrapper();
+    auto found = host->variables.find(name);
+    return found == host->variables.end() ? CVarWrapper() : CVarWrapper(found->second.key);
+}
+
+bool CVarManagerWrapper::removeCvar(std::string name) {
+    auto* host = ImplFor(memory_address);
+    if (!host) return false;
+    auto found = host->variables.find(name);
+    if (found == host->variables.end() || found->second.owner != memory_address) return false;
+    host->variableNames.erase(found->second.key);
+    host->variables.erase(found);
+    return true;
+}
+
+void CVarManagerWrapper::registerNotifier(std::string name, std::function<void(std::vector<std::string>)> callback,
+                                          std::string description, unsigned char /*permissions*/) {
+    auto* host = ImplFor(memory_address);
+    if (!host || name.empty() || !callback) return;
+    host->notifiers[name] = sim::Notifier{memory_address, std::move(callback), std::move(description)};
+}
+
+bool CVarManagerWrapper::removeNotifier(std::string name) {
+    auto* host = ImplFor(memory_address);
+    if (!host) return false;
+    auto found = host->notifiers.find(name);
+    if (found == host->notifiers.end() || found->second.owner != memory_address) return false;
+    host->notifiers.erase(found);
+    return true;
+}
+
+void CVarManagerWrapper::executeCommand(std::string command, bool log) {
+    auto* host = ImplFor(memory_address);
+    if (!host) return;
+    if (log) host->Print("> " + command);
+    host->host.RunLine(command);
+}
+
+void CVarManagerWrapper::log(std::string text) {
+    // Lines logged through a handle kept past its plug-in's unload are still shown: losing
+    // them would hide what the plug-in did while going away.
+    auto* host = CurrentImpl();
+    if (host && !IsNull()) host->Print(std::move(text));
+}
+
+void CVarManagerWrapper::loadCfg(std::string path) {
+    auto* host = ImplFor(memory_address);
+    if (host) host->host.LoadCfg(sim::ToFsPath(path));
+}
+
+void CVarManagerWrapper::setBind(std::string key, std::string command) {
+    auto* host = ImplFor(memory_address);
+    if (host && !key.empty()) host->binds[key] = std::move(command);
+}
+
+void CVarManagerWrapper::removeBind(std::string key) {
+    auto* host = ImplFor(memory_address);
+    if (host) host->binds.erase(key);
+}
+
+std::string CVarManagerWrapper::getBindStringForKey(std::string key) {
+    auto* host = ImplFor(memory_address);
+    if (!host) return {};
+    auto found = host->binds.find(key);
+    return found == host->binds.end() ? std::string() : found->second;
+}
+
+// ---- CVarWrapper ------------------------------------------------------------------------
+
+namespace {
+sim::Variable* Resolve(std::uintptr_t key) {
+    auto* host = CurrentImpl();
+    return host && key != 0 ? host->FindVariable(key) : nullptr;
+}
+} // namespace
+
+std::string CVarWrapper::getCVarName() {
+    auto* variable = Resolve(memory_address);
+    return variable ? variable->name : std::string();
+}
+
+std::string CVarWrapper::getDescription() {
+    auto* variable = Resolve(memory_address);
+    return variable ? variable->description : std::string();
+}
+
+std::string CVarWrapper::getStringValue() {
+    auto* variable = Resolve(memory_address);
+    return variable ? variable->value : std::string();
+}
+
+int CVarWrapper::getIntValue() {
+    auto* variable = Resolve(memory_address);
+    return variable ? sim::TruncateToInt(sim::ReadNumber(variable->value)) : 0;
+}
+
+float CVarWrapper::getFloatValue() {
+    auto* variable = Resolve(memory_address);
+    return variable ? static_cast<float>(sim::ReadNumber(variable->value)) : 0.0f;
+}
+
+bool CVarWrapper::getBoolValue() { return getIntValue() != 0; }
+
+void CVarWrapper::setValue(std::string value) {
+    if (Resolve(memory_address)) CurrentImpl()->SetVariable(memory_address, value);
+}
+
+void CVarWrapper::setValue(int value) { setValue(std::to_string(value)); }
+
+void CVarWrapper::setValue(float value) { setValue(sim::NumberText(value)); }
+
+void CVarWrapper::addOnValueChanged(std::function<void(std::string, CVarWrapper)> callback) {
+    auto* variable = Resolve(memory_address);
+    if (variable && callback) variable->callbacks.push_back(std::move(callback));
+}

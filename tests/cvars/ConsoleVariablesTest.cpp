@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "support/HostFixture.h"
+#include "support/PostplayPluginTestPeer.h"
+#include "support/TextFiles.h"
+#include "host/CVarManagerWrapper.h"
+
+namespace fs = std::filesystem;
+
+class ConsoleVariablesTest : public HostFixture {
+protected:
+    void LoadAndSettle() {
+        LoadPlugin();
+        Wait(0.2);
+    }
+    fs::path ConfigFile() const { return home.path() / "cfg" / "Postplay.cfg"; }
+    // A workshop folder holding one map, Stadium\stadium.upk.
+    std::string MakeMapsFolder() {
+        WriteText(home.path() / "maps" / "Stadium" / "stadium.upk", "map");
+        return (home.path() / "maps").string();
+    }
+};
+
+TEST_F(ConsoleVariablesTest, AFreshInstallHoldsEveryDefault) {
+    LoadAndSettle();
+    PostplayPlugin& p = plugin();
+    EXPECT_TRUE(*p.enabled && *p.autoRequeue && *p.waitMmr && *p.enableCompetitive && *p.enableCasual);
+    EXPECT_EQ(*p.trainingMode, TrainingMode::FreePlay);
+    EXPECT_EQ(*p.requeueDelay, 0);
+    EXPECT_TRUE(p.customTrainingPackCode->empty() && p.workshopMapsFolder->empty() && p.workshopMap->empty() &&
+                p.toggleBind->empty() && p.workshopMaps->empty());
+}
+
+TEST_F(ConsoleVariablesTest, ChangesReachTheCopiesWithinTheirRanges) {
+    LoadAndSettle();
+    Run("pp_enabled 0; pp_requeue 0; pp_wait_mmr 0; pp_enable_competitive 0; pp_enable_casual 0");
+    Run("pp_requeue_delay 45; pp_toggle_bind F3; pp_workshop_maps_folder \"C:\\Maps\"; pp_workshop_map A\\a.upk");
+    PostplayPlugin& p = plugin();
+    EXPECT_FALSE(*p.enabled || *p.autoRequeue || *p.waitMmr || *p.enableCompetitive || *p.enableCasual);
+    EXPECT_EQ(*p.requeueDelay, 45);
+    EXPECT_EQ(*p.toggleBind, "F3");
+    EXPECT_EQ(*p.workshopMapsFolder, "C:\\Maps");
+    EXPECT_EQ(*p.workshopMap, "A\\a.upk");
+
+    Run("pp_requeue_delay -5; pp_enabled 7");
+    EXPECT_EQ(*p.requeueDelay, 0);
+    EXPECT_TRUE(*p.enabled);
+}
+
+TEST_F(ConsoleVariablesTest, OnlyTheExactModeTextsSelectAMode) {
+    LoadAndSettle();
+    Run("pp_mode workshop");
+    EXPECT_EQ(*plugin().trainingMode, TrainingMode::Workshop);
+    Run("pp_mode custom");
+    EXPECT_EQ(*plugin().trainingMode, TrainingMode::Custom);
+    Run("pp_mode Workshop");
+    EXPECT_EQ(*plugin().trainingMode, TrainingMode::FreePlay);
+    EXPECT_EQ(CvarValue("pp_mode"), "Workshop");
+}
+
+TEST_F(ConsoleVariablesTest, ARejectedPackCodeKeepsTheLastAcceptedOne) {
+    LoadAndSettle();
+    Run("pp_custom_training_pack_code abcd-1234-efgh-5678");
+    EXPECT_EQ(*plugin().customTrainingPackCode, "abcd-1234-efgh-5678");
+    Run("pp_custom_training_pack_code ABCD-12#4-EFGH-5678");
+    EXPECT_EQ(*plugin().customTrainingPackCode, "abcd-1234-efgh-5678");
+    EXPECT_EQ(CvarValue("pp_custom_training_pack_code"), "ABCD-12#4-EFGH-5678");
+
+    // A code the variable already holds at registration is taken without the check.
+    PostplayPluginTestPeer::RegisterCVars(plugin());
+    EXPECT_EQ(*plugin().customTrainingPackCode, "ABCD-12#4-EFGH-5678");
+}
+
+TEST_F(ConsoleVariablesTest, APackCodeFromTheFileGoesThroughTheCheck) {
+    StartHost();
+    WriteText(ConfigFile(), "pp_custom_training_pack_code \"not-a-code\"\n");
+    LoadAndSettle();
+    EXPECT_EQ(*plugin().customTrainingPackCode, "");
+
+    TearDown();                                  // the storage writes its last values here
+    WriteText(ConfigFile(), "pp_custom_training_pack_code \"wxyz-0000-abcd-9999\"\n");
+    LoadAndSettle();
+    EXPECT_EQ(*plugin().customTrainingPackCode, "wxyz-0000-abcd-9999");
+}
+
+TEST_F(ConsoleVariablesTest, ToggleSwitchesThePluginWithAToast) {
+    LoadAndSettle();
+    Run("pp_toggle");
+    EXPECT_FALSE(*plugin().enabled);
+    EXPECT_NE(ReadText(ConfigFile()).find("pp_enabled \"0\""), std::string::npos);
+    Run("pp_toggle ignored words");
+    EXPECT_TRUE(*plugin().enabled);
+
+    const auto& toasts = host->Toasts();
+    ASSERT_EQ(toasts.size(), 2u);
+    EXPECT_EQ(toasts[0].text, "Postplay disabled");
+    EXPECT_EQ(toasts[1].text, "Postplay enabled");
+    for (const sim::ToastRecord& toast : toasts) {
+        EXPECT_EQ(toast.title, "Postplay");
+        EXPECT_EQ(toast.texture, "postplay_logo");
+        EXPECT_FLOAT_EQ(toast.duration, 2.0f);
+        EXPECT_EQ(toast.kind, 0);
+        EXPECT_FLOAT_EQ(toast.width, 290.0f);
+        EXPECT_FLOAT_EQ(toast.height, 60.0f);
+    }
+}
+
+TEST_F(ConsoleVariablesTest, ToggleSpeaksTheActiveLanguage) {
+    StartHost("FRA");
+    LoadAndSettle();
+    Run("pp_toggle");
+    Run("plugin_language INT");
+    Run("pp_toggle");
+    Run("plugin_language fr");
+    Run("pp_toggle");
+    const auto& toasts = host->Toasts();
+    ASSERT_EQ(toasts.size(), 3u);
+    EXPECT_EQ(toasts[0].text, "Postplay desactive");
+    EXPECT_EQ(toasts[1].text, "Postplay enabled");
+    EXPECT_EQ(toasts[2].text, "Postplay desactive");
+}
+
+TEST_F(ConsoleVariablesTest, TheStartUpScanRunsOnlyForAFolderUsableAtRegistration) {
+    // A folder that arrives with the stored file is not scanned by itself.
+    StartHost();
+    const std::string folder = MakeMapsFolder();
+    WriteText(ConfigFile(), "pp_workshop_maps_folder \"" + folder + "\"\n");
+    LoadPlugin();
+    Wait(1.0);
+    EXPECT_EQ(*plugin().workshopMapsFolder, folder);
+    EXPECT_TRUE(plugin().workshopMaps->empty());
+    EXPECT_FALSE(Printed("> pp_find_workshop_maps"));
+
+    // Nor does changing the folder in the console rescan.
+    Run("pp_workshop_maps_folder \"" + folder + "\\\"");
+    Wait(1.0);
+    EXPECT_TRUE(plugin().workshopMaps->empty());
+
+    // Already usable when the commands are registered: one scan, half a second later.
+    PostplayPluginTestPeer::RegisterNotifiers(plugin());
+    Wait(0.4);
+    EXPECT_TRUE(plugin().workshopMaps->empty());
+    Wait(0.2);
+    EXPECT_EQ(*plugin().workshopMaps, std::vector<std::string>{"Stadium\\stadium.upk"});
+
+    // A folder that is not a directory schedules nothing.
+    plugin().workshopMaps->clear();
+    Run("pp_workshop_maps_folder \"" + folder + "\\Stadium\\stadium.upk\"");
+    PostplayPluginTestPeer::RegisterNotifiers(plugin());
+    Wait(1.0);
+    EXPECT_TRUE(plugin().workshopMaps->empty());
+}

@@ -1,0 +1,129 @@
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PageFixture.h"
+
+namespace {
+
+using imgui_double::Click;
+using imgui_double::Type;
+
+constexpr const char* kBox = "##BinKeyInput";
+constexpr const char* kReset = "reset##ResetBindKey";
+
+class KeyBindTest : public PageTest {
+protected:
+    // Types the key, presses bind, and lets the game thread run the job.
+    void BindThroughThePage(const std::string& key) {
+        Type(kBox, key);
+        Click("Bind");
+        Frame();
+        host->Step();
+    }
+};
+
+bool ShowsWarning(const std::vector<Call>& calls) {
+    const Call* warning =
+        Find(calls, Kind::TextColored, "This key is already bound, you may want to change it to another key");
+    return warning && SameColour(warning->colour, ImVec4(1.0f, 0.7f, 0.0f, 1.0f));
+}
+
+} // namespace
+
+TEST_F(KeyBindTest, BindAndResetShowOnlyWhileTheBoxDiffersFromTheStoredKey) {
+    auto calls = Frame();
+    EXPECT_EQ(Get(calls, Kind::InputText, kBox).text, "");
+    EXPECT_FALSE(Has(calls, Kind::Button, "Bind"));
+    EXPECT_FALSE(Has(calls, Kind::Button, kReset));
+
+    Type(kBox, "F3");
+    calls = Frame();
+    EXPECT_TRUE(Has(calls, Kind::Button, "Bind"));
+    EXPECT_TRUE(Has(calls, Kind::Button, kReset));
+
+    Click(kReset);
+    Frame();
+    calls = Frame();
+    EXPECT_EQ(Get(calls, Kind::InputText, kBox).text, "");
+    EXPECT_FALSE(Has(calls, Kind::Button, "Bind"));
+}
+
+TEST_F(KeyBindTest, BoxStartsFromTheStoredKeyOnlyOnItsFirstFrame) {
+    Run("pp_toggle_bind F7");
+    EXPECT_EQ(Get(Frame(), Kind::InputText, kBox).text, "F7");
+
+    Run("pp_toggle_bind F8");
+    const auto calls = Frame();
+    EXPECT_EQ(Get(calls, Kind::InputText, kBox).text, "F7");
+    EXPECT_TRUE(Has(calls, Kind::Button, "Bind"));
+}
+
+TEST_F(KeyBindTest, WarnsAboutAKeyBoundToAnotherCommandUntilThePageBindsIt) {
+    Run("bind F5 queue");
+    Type(kBox, "F5");
+    EXPECT_TRUE(ShowsWarning(Frame())) << "before anything is pressed";
+
+    BindThroughThePage("F5");
+    EXPECT_EQ(Bind("F5"), "pp_toggle");
+    EXPECT_EQ(CvarValue("pp_toggle_bind"), "F5");
+    const auto calls = Frame();
+    EXPECT_FALSE(ShowsWarning(calls));
+    EXPECT_FALSE(Has(calls, Kind::Button, "Bind"));
+}
+
+TEST_F(KeyBindTest, RebindingRemovesThePreviousKeyOnlyWhileItStillRunsTheToggle) {
+    BindThroughThePage("F3");
+    BindThroughThePage("F4");
+    EXPECT_EQ(Bind("F3"), "");
+    EXPECT_EQ(Bind("F4"), "pp_toggle");
+    EXPECT_EQ(CvarValue("pp_toggle_bind"), "F4");
+
+    Run("bind F4 queue");                        // the player gave F4 to something else
+    BindThroughThePage("F6");
+    EXPECT_EQ(Bind("F4"), "queue");
+    EXPECT_EQ(Bind("F6"), "pp_toggle");
+}
+
+TEST_F(KeyBindTest, BindJobUsesTheKeyAsItWasWhenBindWasClicked) {
+    Type(kBox, "F4");
+    Click("Bind");
+    Frame();
+    Type(kBox, "F9");                            // edited again before the game thread runs the job
+    Frame();
+    host->Step();
+    EXPECT_EQ(CvarValue("pp_toggle_bind"), "F4");
+    EXPECT_EQ(Bind("F4"), "pp_toggle");
+    EXPECT_EQ(Bind("F9"), "");
+}
+
+TEST_F(KeyBindTest, RefusesKeyNamesThatWouldReadBackAsAnotherCommand) {
+    for (const std::string key : {"F3\";pp_enabled 0", "F3;queue", "F3\nqueue"}) {
+        TakeLines();
+        BindThroughThePage(key);
+        EXPECT_EQ(CvarValue("pp_toggle_bind"), "") << key;
+        EXPECT_EQ(Bind(key), "") << key;
+        EXPECT_EQ(Bind("F3"), "") << key;
+        EXPECT_EQ(CvarValue("pp_enabled"), "1");
+        EXPECT_EQ(TakeLines().size(), 1u) << "one line says why, for " << key;
+    }
+}
+
+TEST_F(KeyBindTest, BindJobDoesNothingOnceThePluginObjectIsGone) {
+    Frame();                                     // the box is filled from the stored key
+    auto other = std::make_shared<PostplayPlugin>();
+    other->cvarManager = plugin().cvarManager;
+    other->gameWrapper = plugin().gameWrapper;
+    other->toggleBind = plugin().toggleBind;
+
+    Type(kBox, "F4");
+    Click("Bind");
+    imgui_double::BeginFrame();
+    other->RenderKeyBindSetting();
+    imgui_double::EndFrame();
+    other.reset();
+    host->Step();
+
+    EXPECT_EQ(Bind("F4"), "");
+    EXPECT_EQ(CvarValue("pp_toggle_bind"), "");
+}

@@ -1,0 +1,167 @@
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "PageFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using imgui_double::Click;
+using imgui_double::OpenCombo;
+using imgui_double::Type;
+
+const ImVec4 kError{1.0f, 0.3f, 0.3f, 1.0f};
+const ImVec4 kNotice{1.0f, 0.7f, 0.0f, 1.0f};
+
+class WorkshopPanelTest : public PageTest {
+protected:
+    void SetUp() override {
+        PageTest::SetUp();
+        Run("pp_mode workshop");
+        maps = home.path() / "maps";
+        AddMap("Stadium", "stadium.upk");
+        AddMap("Beach", "beach.upk");
+    }
+
+    void AddMap(const std::string& folder, const std::string& file) {
+        fs::create_directories(maps / folder);
+        std::ofstream(maps / folder / file) << "map";
+    }
+
+    void SetFolder(const fs::path& folder) { Run("pp_workshop_maps_folder \"" + folder.string() + "\""); }
+
+    std::vector<std::pair<std::string, ImVec4>> ColouredLines(const std::vector<Call>& calls) {
+        std::vector<std::pair<std::string, ImVec4>> lines;
+        for (const Call& call : calls)
+            if (call.kind == Kind::TextColored) lines.emplace_back(call.label, call.colour);
+        return lines;
+    }
+
+    fs::path maps;
+};
+
+} // namespace
+
+TEST_F(WorkshopPanelTest, EachFolderStateShowsItsLineInItsColour) {
+    std::ofstream(home.path() / "file.txt") << "not a folder";
+    fs::create_directories(home.path() / "empty");
+    fs::create_symlink(home.path() / "loop", home.path() / "loop");
+    const struct {
+        fs::path folder;
+        std::vector<std::pair<std::string, ImVec4>> lines;
+    } cases[] = {
+        {"", {{"Please set a workshop maps folder", kError}}},
+        {home.path() / "missing", {{"Error: Folder does not exist", kError}}},
+        {home.path() / "file.txt", {{"Error: Path is not a directory", kError}}},
+        {home.path() / "empty",
+         {{"No workshop maps found in this folder", kNotice},
+          {"No workshop maps found. Click 'Refresh Maps' to scan the folder.", kNotice}}},
+        // Folders whose status cannot be read count as missing rather than ending the frame.
+        {home.path() / std::string(300, 'x'), {{"Error: Folder does not exist", kError}}},
+        {home.path() / "loop" / "maps", {{"Error: Folder does not exist", kError}}},
+    };
+    for (const auto& [folder, expected] : cases) {
+        SetFolder(folder);
+        Click("Refresh");
+        const auto calls = Frame();
+        const auto lines = ColouredLines(calls);
+        ASSERT_EQ(lines.size(), expected.size()) << folder;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(lines[i].first, expected[i].first) << folder;
+            EXPECT_TRUE(SameColour(lines[i].second, expected[i].second)) << folder;
+        }
+        EXPECT_FALSE(Has(calls, Kind::Combo, "##WorkshopMapSelector")) << folder;
+    }
+}
+
+TEST_F(WorkshopPanelTest, DirectoryWithMapsOffersThemByFolderName) {
+    SetFolder(maps);
+    OpenCombo("##WorkshopMapSelector");
+    auto calls = Frame();
+    EXPECT_EQ(Get(calls, Kind::Combo, "##WorkshopMapSelector").text, "Select a map");
+    EXPECT_TRUE(Has(calls, Kind::Selectable, "Stadium"));
+    EXPECT_TRUE(Has(calls, Kind::Selectable, "Beach"));
+    EXPECT_EQ(ColouredLines(calls).back().first, "Please select a workshop map");
+
+    OpenCombo("##WorkshopMapSelector");
+    Click("Stadium");
+    Frame();
+    EXPECT_EQ(CvarValue("pp_workshop_map"), "Stadium\\stadium.upk");
+
+    OpenCombo("##WorkshopMapSelector");
+    calls = Frame();
+    EXPECT_EQ(Get(calls, Kind::Combo, "##WorkshopMapSelector").text, "Stadium");
+    const Call* chosen = Find(calls, Kind::Selectable, "Stadium");
+    ASSERT_NE(chosen, nullptr);
+    EXPECT_TRUE(chosen->on);
+    EXPECT_EQ(chosen[1].kind, Kind::DefaultFocus);
+    EXPECT_FALSE(Get(calls, Kind::Selectable, "Beach").on);
+    EXPECT_TRUE(ColouredLines(calls).empty());
+}
+
+TEST_F(WorkshopPanelTest, AutomaticScanRunsOncePerLibraryLifetime) {
+    SetFolder(maps);                             // arrives after load: no start-up scan
+    ASSERT_TRUE(plugin().workshopMaps->empty());
+    auto calls = Frame();
+    EXPECT_EQ(plugin().workshopMaps->size(), 2u);
+    EXPECT_TRUE(Has(calls, Kind::Combo, "##WorkshopMapSelector")) << "the scan runs before the selector";
+
+    plugin().workshopMaps->clear();
+    Frame();
+    EXPECT_TRUE(plugin().workshopMaps->empty());
+
+    host->ReloadPlugin();                        // the same library: the scan stays used up
+    Wait(1.0);
+    ASSERT_EQ(*plugin().workshopMapsFolder, maps.string());
+    Frame();
+    EXPECT_TRUE(plugin().workshopMaps->empty());
+
+    Click("Refresh");
+    Frame();
+    EXPECT_EQ(plugin().workshopMaps->size(), 2u);
+}
+
+TEST_F(WorkshopPanelTest, MissingFolderIsReportedByTheFirstFrameAndEmptiedByRefresh) {
+    const std::string gone = (home.path() / "gone").string();
+    SetFolder(gone);
+    TakeLines();
+    Frame();
+    EXPECT_EQ(TakeLines(), std::vector<std::string>{"Invalid workshop maps folder: " + gone});
+    Frame();
+    EXPECT_TRUE(TakeLines().empty()) << "only the first frame steps in by itself";
+
+    plugin().workshopMaps->assign({"Old\\old.upk"});
+    Click("Refresh");
+    Frame();
+    EXPECT_TRUE(plugin().workshopMaps->empty());
+    EXPECT_EQ(TakeLines(), std::vector<std::string>{"Invalid workshop maps folder: " + gone});
+}
+
+TEST_F(WorkshopPanelTest, TypingAFolderStoresEachEditAndScansAUsableOne) {
+    TakeLines();
+    Type("##WorkshopMapsFolder", "m");
+    auto calls = Frame();
+    EXPECT_EQ(CvarValue("pp_workshop_maps_folder"), "m");
+    EXPECT_EQ(TakeLines(), std::vector<std::string>{"Invalid workshop maps folder: m"});
+
+    Type("##WorkshopMapsFolder", maps.string());
+    calls = Frame();
+    EXPECT_EQ(CvarValue("pp_workshop_maps_folder"), maps.string());
+    EXPECT_EQ(plugin().workshopMaps->size(), 2u) << "scanned in the frame of the edit";
+    EXPECT_EQ(ColouredLines(calls).front().first, "Error: Folder does not exist")
+        << "the status line shows the folder as the frame began";
+    EXPECT_TRUE(Has(Frame(), Kind::Combo, "##WorkshopMapSelector"));
+}
+
+TEST_F(WorkshopPanelTest, RefreshWithAnEmptyFolderEmptiesTheListQuietly) {
+    plugin().workshopMaps->assign({"Old\\old.upk"});
+    TakeLines();
+    Click("Refresh");
+    Frame();
+    EXPECT_TRUE(plugin().workshopMaps->empty());
+    EXPECT_TRUE(TakeLines().empty());
+}

@@ -1,0 +1,68 @@
+#include "FakePlugin.h"
+
+using ::testing::ElementsAre;
+
+class ClockTest : public SimHostTest {
+protected:
+    void SetUp() override {
+        SimHostTest::SetUp();
+        game = Load().gameWrapper.get();
+    }
+
+    // A timer that records its name and the clock when it runs.
+    std::function<void(GameWrapper*)> Record(std::string name) {
+        return [this, name](GameWrapper*) { runs.push_back(name + "@" + std::to_string(int(host->Now() * 10))); };
+    }
+
+    GameWrapper* game = nullptr;
+    std::vector<std::string> runs;
+};
+
+TEST_F(ClockTest, AZeroSecondTimerRunsAtTheNextStepNeverInsideTheSchedulingCall) {
+    game->SetTimeout(Record("timeout"), 0.0f);
+    game->Execute(Record("job"));
+    game->SetTimeout(Record("negative"), -5.0f);
+    EXPECT_TRUE(runs.empty());
+    EXPECT_EQ(host->PendingTimers(), 3u);
+
+    host->Step();
+    EXPECT_THAT(runs, ElementsAre("timeout@0", "job@0", "negative@0"));
+    EXPECT_EQ(host->PendingTimers(), 0u);
+}
+
+TEST_F(ClockTest, AdvanceRunsTimersByDueTimeThenSchedulingOrderWithTheClockAtEachDueTime) {
+    game->SetTimeout(Record("b"), 2.0f);
+    game->SetTimeout(Record("a1"), 1.0f);
+    game->SetTimeout(Record("a2"), 1.0f);
+    game->SetTimeout(Record("late"), 3.5f);
+    game->Execute(Record("job"));
+
+    host->Advance(3.0);
+
+    EXPECT_THAT(runs, ElementsAre("job@0", "a1@10", "a2@10", "b@20"));
+    EXPECT_DOUBLE_EQ(host->Now(), 3.0);
+    host->Advance(0.5);
+    EXPECT_EQ(runs.back(), "late@35");
+}
+
+TEST_F(ClockTest, WorkScheduledByATimerRunsInTheSameStepWhenDueAndWaitsOtherwise) {
+    game->Execute([this](GameWrapper* wrapper) {
+        EXPECT_EQ(wrapper, game);
+        wrapper->Execute(Record("chained"));
+        wrapper->SetTimeout(Record("in a second"), 1.0f);
+    });
+    host->Step();
+    EXPECT_THAT(runs, ElementsAre("chained@0"));
+
+    // A timer set for a moment inside an Advance runs within that same Advance.
+    game->SetTimeout([this](GameWrapper* wrapper) { wrapper->SetTimeout(Record("nested"), 0.5f); }, 0.2f);
+    host->Advance(1.0);
+    EXPECT_THAT(runs, ElementsAre("chained@0", "nested@7", "in a second@10"));
+}
+
+TEST_F(ClockTest, ATimerThatReschedulesItselfForNowCannotHangTheHost) {
+    std::function<void(GameWrapper*)> again = [&again](GameWrapper* wrapper) { wrapper->Execute(again); };
+    game->Execute(again);
+    host->Step();
+    EXPECT_TRUE(Printed("Stopped running timers: more than 100000 due at once"));
+}

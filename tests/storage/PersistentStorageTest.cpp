@@ -1,0 +1,248 @@
+#include <csignal>
+#include <cstdio>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "support/HostFixture.h"
+#include "support/TextFiles.h"
+#include "host/CVarManagerWrapper.h"
+#include "localization/LocalizationManager.h"
+#include "storage/PersistentStorage.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSkippedWrite = "PersistentStorage: writeconfig skipped: the saved settings are not loaded yet";
+
+std::size_t CountStartingWith(const std::vector<std::string>& lines, const std::string& start) {
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+}
+
+} // namespace
+
+class StorageTest : public HostFixture {
+protected:
+    fs::path ConfigFile() const { return home.path() / "cfg" / "Postplay.cfg"; }
+    std::string Config() const { return ReadText(ConfigFile()); }
+    void LoadAndSettle() {
+        LoadPlugin();
+        Wait(0.2);
+    }
+};
+
+TEST_F(StorageTest, WritesEveryStoredVariableInByteOrderOfNames) {
+    LoadAndSettle();
+    Run("writeconfig");
+    EXPECT_EQ(Config(), kDefaultSettingsFile);
+    EXPECT_TRUE(Printed("PersistentStorage: created and will store the data in " + ConfigFile().string()));
+}
+
+TEST_F(StorageTest, EachChangeRewritesTheWholeFile) {
+    LoadAndSettle();
+    Run("pp_requeue_delay 5");
+    const std::string delayed = WithValue(kDefaultSettingsFile, "pp_requeue_delay", "5");
+    EXPECT_EQ(Config(), delayed);
+    Run("pp_mode custom");
+    EXPECT_EQ(Config(), WithValue(delayed, "pp_mode", "custom"));
+    Run("pp_mode freeplay");
+    EXPECT_EQ(Config(), delayed);
+}
+
+TEST_F(StorageTest, RestoresTheFileWithoutRewritingItDuringTheLoad) {
+    StartHost();
+    const std::string saved = "pp_requeue_delay \"12\"\n// a comment\npp_mode \"custom\" //mode\n"
+                              "plugin_language \"FRA\"\n";
+    WriteText(ConfigFile(), saved);
+    LoadPlugin();
+    EXPECT_EQ(*plugin().requeueDelay, 0);
+    Wait(0.2);
+    EXPECT_EQ(*plugin().requeueDelay, 12);
+    EXPECT_EQ(*plugin().trainingMode, TrainingMode::Custom);
+    EXPECT_EQ(Config(), saved);
+
+    Run("writeconfig");
+    EXPECT_EQ(Config(), WithValue(WithValue(WithValue(kDefaultSettingsFile, "pp_requeue_delay", "12"), "pp_mode",
+                                            "custom"),
+                                  "plugin_language", "FRA"));
+}
+
+TEST_F(StorageTest, ValuesComeBackAfterAReloadAndInAFreshHost) {
+    LoadAndSettle();
+    Run("pp_requeue_delay 30");
+    Run("pp_workshop_map \"Pack\\Arena.upk\"");
+
+    Run("sim_reload");
+    Wait(0.2);
+    EXPECT_EQ(*plugin().requeueDelay, 30);
+    EXPECT_EQ(*plugin().workshopMap, "Pack\\Arena.upk");
+
+    host->UnloadPlugin();
+    host.reset();
+    StartHost();
+    LoadAndSettle();
+    EXPECT_EQ(*plugin().requeueDelay, 30);
+    EXPECT_EQ(*plugin().workshopMap, "Pack\\Arena.upk");
+}
+
+TEST_F(StorageTest, NeverReplacesTheSavedSettingsBeforeTheyAreLoaded) {
+    StartHost();
+    const std::string saved = WithValue(kDefaultSettingsFile, "pp_requeue_delay", "9");
+    WriteText(ConfigFile(), saved);
+    LoadPlugin();
+    TakeLines();
+    Run("writeconfig");
+    Run("pp_requeue_delay 3");
+    EXPECT_EQ(CountStartingWith(TakeLines(), kSkippedWrite), 1u);
+    EXPECT_EQ(Config(), saved);
+
+    // Released before its delayed load ran: the last write is skipped as well.
+    host->UnloadPlugin();
+    LocalizationManager::GetInstance()->persistentStorage.reset();
+    EXPECT_EQ(Config(), saved);
+}
+
+TEST_F(StorageTest, AFailedWriteKeepsThePreviousFileAndSaysWhy) {
+    LoadAndSettle();
+    Run("writeconfig");
+    const fs::path temporary = ConfigFile().string() + ".tmp";
+    fs::create_directory(temporary);             // the temporary file cannot be created
+    TakeLines();
+    Run("pp_requeue_delay 4");
+    EXPECT_EQ(Config(), kDefaultSettingsFile);
+    EXPECT_EQ(CountStartingWith(TakeLines(), "PersistentStorage: could not write"), 1u);
+
+    fs::remove(temporary);
+    fs::remove(ConfigFile());
+    fs::create_directories(ConfigFile() / "occupied"); // the rename cannot replace a folder
+    Run("pp_requeue_delay 6");
+    EXPECT_EQ(CountStartingWith(TakeLines(), "PersistentStorage: could not write"), 1u);
+    EXPECT_FALSE(fs::exists(temporary));
+}
+
+TEST_F(StorageTest, ARefusedOrUnknownVariableIsLoggedAndLeftOutOfTheFile) {
+    StartHost();
+    host->RefuseCvarName("pp_toggle_bind");
+    LoadAndSettle();
+    plugin().persistentStorage->AddCVar("no_such_cvar");
+    Run("writeconfig");
+
+    EXPECT_TRUE(Printed("PersistentStorage: Failed to register the cvar pp_toggle_bind"));
+    EXPECT_TRUE(Printed("PersistentStorage: Warning the cvar no_such_cvar should be registered before adding it "
+                        "to persistent storage"));
+    std::string expected = kDefaultSettingsFile;
+    const std::string refused = "pp_toggle_bind \"\" //Key bind to toggle the plugin\n";
+    expected.erase(expected.find(refused), refused.size());
+    EXPECT_EQ(Config(), expected);
+}
+
+TEST_F(StorageTest, CraftedTextCannotChangeAnotherSettingOrRunACommandAtTheNextLoad) {
+    struct Case {
+        std::string typed, stored;
+    };
+    const Case cases[] = {
+        {"x\" ; pp_enabled \"0", "x ; pp_enabled 0"},
+        {"maps\npp_mode \"workshop\"", "mapspp_mode workshop"},
+        {"a\"; pp_toggle; \"", "a; pp_toggle; "},
+        {std::string("nul\0\r\n\"end", 10), "nulend"},
+    };
+    const std::string cleaned = "PersistentStorage: double quotes, line breaks and NUL characters were left out "
+                                "of the stored pp_workshop_maps_folder so that the file reads back as written";
+    LoadAndSettle();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        TakeLines();
+        plugin().cvarManager->getCvar("pp_workshop_maps_folder").setValue(c.typed);
+        Run("pp_requeue_delay 1; pp_requeue_delay 0");
+        EXPECT_EQ(CountStartingWith(TakeLines(), cleaned), 1u);
+        EXPECT_NE(Config().find("\npp_workshop_maps_folder \"" + c.stored + "\" //Workshop maps folder\n"),
+                  std::string::npos);
+
+        Run("sim_reload");
+        Wait(0.2);
+        EXPECT_EQ(CvarValue("pp_workshop_maps_folder"), c.stored);
+        EXPECT_EQ(CvarValue("pp_enabled"), "1");
+        EXPECT_EQ(CvarValue("pp_mode"), "freeplay");
+        EXPECT_TRUE(host->Toasts().empty());
+    }
+}
+
+TEST_F(StorageTest, DescriptionsAreCleanedLikeValues) {
+    LoadAndSettle();
+    PersistentStorage extra(&plugin(), "Extra", true, true);
+    extra.RegisterStoredCvar("extra_note", "v", "two\nlines \"quoted\"");
+    Wait(0.2);
+    extra.WriteStorageFile();
+    EXPECT_EQ(ReadText(home.path() / "cfg" / "Extra.cfg"), "extra_note \"v\" //twolines quoted\n");
+}
+
+TEST_F(StorageTest, AStorageReleasedBeforeItsLoadDoesNothingLater) {
+    LoadAndSettle();
+    { PersistentStorage early(&plugin(), "Early", true, true); }
+    TakeLines();
+    Wait(0.2);
+    EXPECT_TRUE(TakeLines().empty());
+    EXPECT_FALSE(fs::exists(home.path() / "cfg" / "Early.cfg"));
+}
+
+namespace {
+
+// Loads the plug-in on `home`, reports through `ready` and rewrites the file until killed.
+[[noreturn]] void RewriteUntilKilled(const fs::path& home, int ready, int round) {
+    sim::HostOptions options;
+    options.home = home;
+    sim::Host host(options);
+    host.LoadPlugin(&getPlugin, &deleteMe);
+    host.Advance(0.2);
+    if (write(ready, "r", 1) != 1) _exit(1);
+    for (int i = 1; i <= 1000000; ++i) host.RunLine("pp_requeue_delay " + std::to_string(round * 1000000 + i));
+    _exit(0);
+}
+
+bool IsCompleteSettingsFile(const std::string& text) {
+    const std::string start = "\npp_requeue_delay \"";
+    const std::size_t value = text.find(start);
+    if (value == std::string::npos) return false;
+    const std::size_t end = text.find('"', value + start.size());
+    const std::string digits = text.substr(value + start.size(), end - value - start.size());
+    return !digits.empty() && digits.find_first_not_of("0123456789") == std::string::npos &&
+           WithValue(text, "pp_requeue_delay", "0") == kDefaultSettingsFile;
+}
+
+} // namespace
+
+TEST(StorageCrashTest, AWriterKilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
+    TempDir home;
+    const fs::path file = home.path() / "cfg" / "Postplay.cfg";
+    WriteText(file, kDefaultSettingsFile);
+    std::mt19937 random(20240611);
+    int replaced = 0;
+    for (int round = 0; round < 50; ++round) {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            close(ready[0]);
+            RewriteUntilKilled(home.path(), ready[1], round);
+        }
+        close(ready[1]);
+        char byte = 0;
+        const bool started = read(ready[0], &byte, 1) == 1;
+        close(ready[0]);
+        usleep(random() % 3000);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        ASSERT_TRUE(started);
+
+        const std::string text = ReadText(file);
+        ASSERT_TRUE(IsCompleteSettingsFile(text)) << "round " << round << ":\n" << text;
+        if (text != kDefaultSettingsFile) ++replaced;
+    }
+    EXPECT_GT(replaced, 0);
+}

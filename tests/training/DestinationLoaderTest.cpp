@@ -1,0 +1,165 @@
+// Turning the training choice into the host command that loads it, and every way the
+// choice can fail to load: each failure is one log line and the player stays put.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/HostFixture.h"
+#include "support/PostplayPluginTestPeer.h"
+#include "training/WorkshopMaps.h"
+
+namespace fs = std::filesystem;
+using Peer = PostplayPluginTestPeer;
+
+namespace {
+
+void Touch(const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << "map";
+}
+
+class DestinationLoaderTest : public HostFixture {
+protected:
+    void SetUp() override {
+        LoadPlugin();
+        Wait(1.0);
+        Run("sim_match 11");
+        Run("sim_end 0");
+        TakeLines();
+    }
+
+    void Choose(TrainingMode::Mode mode) { *plugin().trainingMode = mode; }
+    void ChooseWorkshop(const std::string& folder, const std::string& map) {
+        Choose(TrainingMode::Workshop);
+        *plugin().workshopMapsFolder = folder;
+        *plugin().workshopMap = map;
+    }
+
+    // Loads the destination; returns the console lines it printed.
+    std::vector<std::string> Load() {
+        Peer::LoadTrainingDestination(plugin());
+        Wait(0);
+        return TakeLines();
+    }
+
+    // The destination failed with exactly this one line and the player is still in the match.
+    void ExpectRefusal(const std::vector<std::string>& lines, const std::string& line) {
+        EXPECT_EQ(lines, std::vector<std::string>{line});
+        EXPECT_EQ(host->CurrentPlace(), sim::Place::Match);
+        EXPECT_FALSE(host->IsSearching());
+    }
+
+    TempDir maps;
+    const std::string folder = maps.path().string();
+};
+
+} // namespace
+
+TEST_F(DestinationLoaderTest, FreePlayLoadsFreePlay) {
+    Choose(TrainingMode::FreePlay);
+    EXPECT_EQ(Load().front(), "> load_freeplay");
+    EXPECT_EQ(host->Status(), "game: freeplay; search: off");
+}
+
+TEST_F(DestinationLoaderTest, APackCodeInLowerCaseIsLoadedAndStoredInUpperCase) {
+    Choose(TrainingMode::Custom);
+    *plugin().customTrainingPackCode = "abcd-efgh-ijkl-mnop";
+    Load();
+    EXPECT_EQ(host->Status(), "game: training ABCD-EFGH-IJKL-MNOP; search: off");
+    EXPECT_EQ(*plugin().customTrainingPackCode, "ABCD-EFGH-IJKL-MNOP");
+}
+
+TEST_F(DestinationLoaderTest, AnInvalidPackCodeIsLoggedWithItsBracesAndNothingLoads) {
+    Choose(TrainingMode::Custom);
+    *plugin().customTrainingPackCode = "{0}{}-abcd-efgh;queue";
+    ExpectRefusal(Load(), "Invalid training pack code: {0}{}-abcd-efgh;queue");
+
+    *plugin().customTrainingPackCode = "ABCD 1234-EFGH-5678";
+    ExpectRefusal(Load(), "Invalid training pack code: ABCD 1234-EFGH-5678");
+}
+
+TEST_F(DestinationLoaderTest, AnEmptyMapChoiceIsReportedWhateverTheFolder) {
+    Touch(maps.path() / "Pack" / "Arena.upk");
+    ChooseWorkshop(folder, "");
+    ExpectRefusal(Load(), "No workshop map selected");
+    ChooseWorkshop("", "");
+    ExpectRefusal(Load(), "No workshop map selected");
+}
+
+TEST_F(DestinationLoaderTest, AnExistingMapIsLoadedWithTheFolderABackslashAndTheEntry) {
+    Touch(maps.path() / "Pack" / "Arena.upk");
+    ChooseWorkshop(folder, "Pack\\Arena.upk");
+    const auto lines = Load();
+    EXPECT_EQ(lines.front(), "> load_workshop " + folder + "\\Pack\\Arena.upk");
+    EXPECT_EQ(host->CurrentPlace(), sim::Place::Workshop);
+}
+
+TEST_F(DestinationLoaderTest, AMapPathWithBlanksIsLoadedUnquoted) {
+    const std::string spaced = (maps.path() / "My Maps").string();
+    Touch(fs::path(spaced) / "Big Pack" / "Grand Arena.upk");
+    ChooseWorkshop(spaced, "Big Pack\\Grand Arena.upk");
+    EXPECT_EQ(Load().front(), "> load_workshop " + spaced + "\\Big Pack\\Grand Arena.upk");
+    EXPECT_EQ(host->CurrentPlace(), sim::Place::Workshop);
+}
+
+TEST_F(DestinationLoaderTest, AMapThatIsNotAFileIsReportedAndNothingLoads) {
+    Touch(maps.path() / "Pack" / "Arena.upk");
+    ChooseWorkshop(folder, "Pack");
+    ExpectRefusal(Load(), "Invalid workshop maps folder or map");
+    ChooseWorkshop(folder, "Pack\\Missing.upk");
+    ExpectRefusal(Load(), "Invalid workshop maps folder or map");
+    ChooseWorkshop((maps.path() / "Elsewhere").string(), "Pack\\Arena.upk");
+    ExpectRefusal(Load(), "Invalid workshop maps folder or map");
+}
+
+TEST_F(DestinationLoaderTest, AFileSystemErrorOnTheMapPathCountsAsNotAMapFile) {
+    fs::create_directories(maps.path() / "Pack");
+    fs::create_symlink("Loop.upk", maps.path() / "Pack" / "Loop.upk");  // ELOOP
+    ChooseWorkshop(folder, "Pack\\Loop.upk");
+    ExpectRefusal(Load(), "Invalid workshop maps folder or map");
+
+    ChooseWorkshop(folder, "Pack\\" + std::string(300, 'a') + ".upk");  // ENAMETOOLONG
+    ExpectRefusal(Load(), "Invalid workshop maps folder or map");
+
+    EXPECT_FALSE(Printed("Exception in plug-in code: "));
+}
+
+// Each of these names is a real file, so only the refusal stands between the text after
+// the separator and the console.
+TEST_F(DestinationLoaderTest, AMapPathThatWouldReadAsMoreThanTheLoadIsNeverExecuted) {
+    const std::string unsafeNames[] = {"Evil;queue", "Evil\nqueue", "Evil\rqueue", "Evil\"queue"};
+    for (const std::string& name : unsafeNames) {
+        Touch(maps.path() / "Pack" / name);
+        const std::string path = folder + "\\Pack\\" + name;
+        ChooseWorkshop(folder, "Pack\\" + name);
+        ExpectRefusal(Load(), "Workshop map path cannot be used in a console command: " + path);
+    }
+
+    Touch(maps.path() / "Pack" / "Arena.upk");
+    ChooseWorkshop(folder + "//", "Pack\\Arena.upk");  // the host reads "//" as a comment
+    ExpectRefusal(Load(), "Workshop map path cannot be used in a console command: " + folder + "//\\Pack\\Arena.upk");
+}
+
+TEST(WorkshopPaths, ReadABackslashAsASeparatorAndTreatErrorsAsUnusable) {
+    TempDir dir;
+    Touch(dir.path() / "Pack" / "Arena.upk");
+    const std::string folder = dir.path().string();
+
+    EXPECT_EQ(PathFromText("Pack\\Sub\\Arena.upk"), fs::path("Pack/Sub/Arena.upk"));
+    EXPECT_TRUE(IsWorkshopMapFile(folder + "\\Pack\\Arena.upk"));
+    EXPECT_FALSE(IsWorkshopMapFile(folder + "\\Pack"));
+    EXPECT_FALSE(IsWorkshopMapFile(""));
+    EXPECT_TRUE(IsUsableWorkshopFolder(folder));
+    EXPECT_TRUE(IsUsableWorkshopFolder(folder + "\\Pack"));
+    EXPECT_FALSE(IsUsableWorkshopFolder(folder + "\\Pack\\Arena.upk"));
+    EXPECT_FALSE(IsUsableWorkshopFolder(folder + "\\Missing"));
+    EXPECT_FALSE(IsUsableWorkshopFolder(""));
+
+    fs::create_directory_symlink("Loop", dir.path() / "Loop");
+    EXPECT_FALSE(IsUsableWorkshopFolder(folder + "\\Loop"));
+    EXPECT_FALSE(IsWorkshopMapFile(folder + "\\Loop\\Arena.upk"));
+}

@@ -1,0 +1,119 @@
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "support/HostFixture.h"
+#include "support/TextFiles.h"
+#include "training/WorkshopMaps.h"
+
+namespace fs = std::filesystem;
+
+class FindWorkshopMapsTest : public ::testing::Test {
+protected:
+    void AddFile(const std::string& relative) { WriteText(dir.path() / relative, "x"); }
+    std::vector<std::string> Scan() { return FindWorkshopMaps(dir.path().string()); }
+    TempDir dir;
+};
+
+TEST_F(FindWorkshopMapsTest, TakesOneMapFileFromEachSubFolderOnly) {
+    AddFile("A/a.upk");
+    AddFile("A/b.upk");
+    AddFile("B/readme.txt");
+    AddFile("loose.upk");
+    AddFile("C/deeper/deep.upk");
+    const std::vector<std::string> maps = Scan();
+    ASSERT_EQ(maps.size(), 1u);
+    EXPECT_TRUE(maps[0] == "A\\a.upk" || maps[0] == "A\\b.upk") << maps[0];
+}
+
+TEST_F(FindWorkshopMapsTest, MatchesTheExtensionWithoutCaseButNotOtherNames) {
+    AddFile("Upper/Map.UPK");
+    AddFile("Mixed/Arena.uPk");
+    AddFile("Hidden/.upk");
+    AddFile("Backup/x.upk.bak");
+    AddFile("Bare/upk");
+    fs::create_directories(dir.path() / "Folder" / "inner.upk");
+    std::vector<std::string> maps = Scan();
+    std::sort(maps.begin(), maps.end());
+    EXPECT_EQ(maps, (std::vector<std::string>{"Mixed\\Arena.uPk", "Upper\\Map.UPK"}));
+}
+
+TEST_F(FindWorkshopMapsTest, ReadsAFolderTextWrittenWithBackslashes) {
+    AddFile("Pack/Arena.upk");
+    std::string text = dir.path().string();
+    std::replace(text.begin(), text.end(), '/', '\\');
+    EXPECT_EQ(FindWorkshopMaps(text), std::vector<std::string>{"Pack\\Arena.upk"});
+}
+
+TEST_F(FindWorkshopMapsTest, AnUnusableFolderGivesNoMapsAndNoException) {
+    AddFile("file.txt");
+    fs::create_symlink(dir.path() / "loop", dir.path() / "loop");
+    const std::string tooLong = (dir.path() / std::string(300, 'n')).string();
+    for (const std::string& folder : {std::string(), (dir.path() / "missing").string(),
+                                      (dir.path() / "file.txt").string(), (dir.path() / "loop").string(), tooLong}) {
+        EXPECT_TRUE(FindWorkshopMaps(folder).empty()) << folder;
+    }
+}
+
+TEST_F(FindWorkshopMapsTest, AnErrorDuringTheScanKeepsTheMapsFoundBeforeIt) {
+    for (const char* map : {"A/a.upk", "B/b.upk", "C/c.upk", "D/d.upk"}) AddFile(map);
+    fs::create_symlink(dir.path() / "gone", dir.path() / "Dangling"); // not found: skipped
+    fs::create_symlink(dir.path() / "Loop", dir.path() / "Loop");     // an error: the scan ends
+
+    std::vector<std::string> expected;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir.path())) {
+        const std::string name = entry.path().filename().string();
+        if (name == "Loop") break;
+        if (name.size() == 1) expected.push_back(name + "\\" + static_cast<char>(name[0] - 'A' + 'a') + ".upk");
+    }
+    EXPECT_EQ(Scan(), expected);
+}
+
+class RefreshWorkshopMapsTest : public HostFixture {
+protected:
+    void SetUp() override {
+        LoadPlugin();
+        Wait(0.2);
+        WriteText(home.path() / "maps" / "Stadium" / "stadium.upk", "x");
+        folder = (home.path() / "maps").string();
+    }
+    void Refresh() { Run("pp_find_workshop_maps"); }
+    std::vector<std::string> Maps() { return *plugin().workshopMaps; }
+    std::string folder;
+};
+
+TEST_F(RefreshWorkshopMapsTest, KeepsASelectionThatIsStillThere) {
+    Run("pp_workshop_maps_folder \"" + folder + "\"; pp_workshop_map Stadium\\stadium.upk");
+    TakeLines();
+    Refresh();
+    EXPECT_EQ(Maps(), std::vector<std::string>{"Stadium\\stadium.upk"});
+    EXPECT_EQ(CvarValue("pp_workshop_map"), "Stadium\\stadium.upk");
+    EXPECT_EQ(TakeLines(), std::vector<std::string>{"> pp_find_workshop_maps"});
+}
+
+TEST_F(RefreshWorkshopMapsTest, ResetsASelectionThatDiffersEvenOnlyInCase) {
+    Run("pp_workshop_maps_folder \"" + folder + "\"; pp_workshop_map stadium\\stadium.upk");
+    Refresh();
+    EXPECT_EQ(*plugin().workshopMap, "");
+    EXPECT_EQ(CvarValue("pp_workshop_map"), "");
+    EXPECT_TRUE(Printed("Selected workshop map is not valid anymore and has been reset."));
+    EXPECT_NE(ReadText(home.path() / "cfg" / "Postplay.cfg").find("pp_workshop_map \"\""), std::string::npos);
+}
+
+TEST_F(RefreshWorkshopMapsTest, AnEmptyOrMaplessFolderKeepsTheSelectionAndEmptiesTheList) {
+    Run("pp_workshop_maps_folder \"" + folder + "\"; pp_workshop_map Old\\old.upk");
+    *plugin().workshopMaps = {"Old\\old.upk"};
+
+    const std::string braces = folder + "{}";
+    Run("pp_workshop_maps_folder \"" + braces + "\"");
+    Refresh();
+    EXPECT_TRUE(Printed("No valid workshop maps found in folder: " + braces));
+    EXPECT_TRUE(Maps().empty());
+
+    *plugin().workshopMaps = {"Old\\old.upk"};
+    Run("pp_workshop_maps_folder \"\"");
+    Refresh();
+    EXPECT_TRUE(Printed("Workshop maps folder is not set. Please set a valid folder path."));
+    EXPECT_TRUE(Maps().empty());
+    EXPECT_EQ(CvarValue("pp_workshop_map"), "Old\\old.upk");
+}
