@@ -73,18 +73,6 @@ bool ReadSome(int fd, std::string& pending) {
     return true;
 }
 
-} // namespace
-
-bool IsQuitCommand(const std::string& line) {
-    const std::string command = Trimmed(line);
-    return command == "quit" || command == "exit";
-}
-
-void RunConsole(sim::Host& host) {
-    if (isatty(STDIN_FILENO)) RunInteractiveConsole(host, STDIN_FILENO);
-    else RunPipedConsole(host, std::cin);
-}
-
 void RunPipedConsole(sim::Host& host, std::istream& input) {
     std::string line;
     while (std::getline(input, line)) {
@@ -119,6 +107,18 @@ void RunInteractiveConsole(sim::Host& host, int inputFd) {
         linesAtPrompt = host.Lines().size();
     }
     std::fputc('\n', stderr);  // end of input or Ctrl-C: leave the terminal on a fresh line
+}
+
+} // namespace
+
+bool IsQuitCommand(const std::string& line) {
+    const std::string command = Trimmed(line);
+    return command == "quit" || command == "exit";
+}
+
+void RunConsole(sim::Host& host) {
+    if (isatty(STDIN_FILENO)) RunInteractiveConsole(host, STDIN_FILENO);
+    else RunPipedConsole(host, std::cin);
 }
 
 } // namespace app

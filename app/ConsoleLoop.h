@@ -3,7 +3,6 @@
 // Either way, end of input or a line "quit" / "exit" ends the console.
 #pragma once
 
-#include <istream>
 #include <string>
 
 namespace sim {
@@ -15,9 +14,5 @@ namespace app {
 bool IsQuitCommand(const std::string& line);
 
 void RunConsole(sim::Host& host);
-
-// The two modes, for the console above and for callers that know which they want.
-void RunPipedConsole(sim::Host& host, std::istream& input);
-void RunInteractiveConsole(sim::Host& host, int inputFd);
 
 } // namespace app

@@ -28,18 +28,14 @@ constexpr const char* kTitle = "Postplay host";
 constexpr const char* kGlslVersion = "#version 130";
 constexpr auto kFrameTime = std::chrono::microseconds(1'000'000 / 60);
 
-// The OpenGL driver keeps a few blocks of its own until the process ends, and forgets
-// them when glfwTerminate unloads it; leak checking (sanitizer builds) would report them as
-// the program's. Allocations made while one of these lives are not checked.
-class DriverAllocations {
-public:
+// glfwTerminate unloads the OpenGL driver, and the few blocks the driver keeps until the
+// process ends become unreachable with it; a leak check at exit would blame this program.
+// Sanitizer builds therefore check for leaks just before, with everything else in place.
+void CheckLeaksBeforeTheDriverGoes() {
 #if defined(__SANITIZE_ADDRESS__)
-    DriverAllocations() { __lsan_disable(); }
-    ~DriverAllocations() { __lsan_enable(); }
+    __lsan_do_leak_check();
 #endif
-    DriverAllocations(const DriverAllocations&) = delete;
-    DriverAllocations& operator=(const DriverAllocations&) = delete;
-};
+}
 
 std::string LastGlfwError() {
     const char* description = nullptr;
@@ -54,7 +50,6 @@ void ReportGlfwError(int code, const char* description) {
 } // namespace
 
 std::unique_ptr<Window> Window::Open(bool forPictures, std::string& error) {
-    const DriverAllocations driver;
     if (!glfwInit()) {
         error = "cannot open a window: " + LastGlfwError() +
                 " (a display is needed; xvfb-run -a provides one)";
@@ -91,13 +86,13 @@ std::unique_ptr<Window> Window::Open(bool forPictures, std::string& error) {
 Window::Window(GLFWwindow* window, ImGuiContext* context) : window(window), context(context) {}
 
 Window::~Window() {
-    const DriverAllocations driver;
     ImGui::SetCurrentContext(context);
     const ImGuiIO& io = ImGui::GetIO();
     if (io.BackendRendererUserData) ImGui_ImplOpenGL3_Shutdown();
     if (io.BackendPlatformUserData) ImGui_ImplGlfw_Shutdown();
     ImGui::DestroyContext(context);
     glfwDestroyWindow(window);
+    CheckLeaksBeforeTheDriverGoes();
     glfwTerminate();
 }
 

@@ -37,13 +37,6 @@ void ApplyToggleBind(PostplayPlugin& plugin, const std::string& key) {
 
 } // namespace
 
-SettingsPageState& PageState() {
-    static SettingsPageState state;
-    return state;
-}
-
-void ResetPageState() { PageState() = SettingsPageState{}; }
-
 void PostplayPlugin::RenderKeyBindSetting() {
     LocalizationManager* localization = LocalizationManager::GetInstance();
     SettingsPageState& state = PageState();

@@ -95,6 +95,13 @@ bool IsPlainWebLink(const std::string& url) {
 
 } // namespace
 
+SettingsPageState& PageState() {
+    static SettingsPageState state;
+    return state;
+}
+
+void ResetPageState() { PageState() = SettingsPageState{}; }
+
 std::string FormatMinutesSeconds(int seconds) {
     const int minutes = seconds / 60;
     const int rest = seconds - minutes * 60;

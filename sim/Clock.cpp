@@ -8,32 +8,42 @@ namespace sim {
 namespace {
 // A callback that keeps scheduling work for the same instant would hold the host forever.
 constexpr std::size_t kMaxRunsPerInstant = 100000;
+// A very long wait in a running match (a game-time update every second) is cut short too.
+constexpr std::size_t kMaxRunsPerCall = 10000000;
+// Sums of decimal delays are inexact: a timer due within this of the limit counts as due.
+constexpr double kSameInstant = 1e-9;
 } // namespace
 
 void Host::Impl::Schedule(Key owner, double seconds, std::function<void()> run, bool counted) {
-    if (!(seconds > 0.0)) seconds = 0.0;         // negative and NaN delays mean "now"
+    if (!(seconds > 0.0)) seconds = 0.0;         // negative and NaN delays mean "now"; infinite ones never come
     timers.emplace(std::make_pair(now + seconds, nextTimerSequence++), Timer{owner, counted, std::move(run)});
 }
 
-void Host::Impl::SchedulePluginCallback(std::function<void(GameWrapper*)> callback, double seconds) {
+void Host::Impl::SchedulePluginCallback(std::function<void(GameWrapper*)> callback, float seconds) {
+    // The delay as the plug-in wrote it (0.1, not 0.100000001), so "sim_wait 0.1" reaches it.
+    const double delay = std::isfinite(seconds) ? ReadNumber(NumberText(seconds)) : seconds;
     GameWrapper* game = plugin->gameWrapper.get(); // the host keeps it alive while the timer can run
-    Schedule(plugin->owner, seconds, [this, callback = std::move(callback), game] {
+    Schedule(plugin->owner, delay, [this, callback = std::move(callback), game] {
         CallPlugin([&] { callback(game); });
     });
 }
 
 void Host::Impl::RunDueUpTo(double limit) {
-    std::size_t runsAtThisInstant = 0;
+    std::size_t runsAtThisInstant = 0, runs = 0;
     while (!timers.empty()) {
         auto next = timers.begin();
         const double due = next->first.first;
-        if (due > limit) break;
+        if (due > limit + kSameInstant) break;
         if (due > now) {
             now = due;
             runsAtThisInstant = 0;
         }
         if (++runsAtThisInstant > kMaxRunsPerInstant) {
             Print("Stopped running timers: more than " + std::to_string(kMaxRunsPerInstant) + " due at once");
+            return;
+        }
+        if (++runs > kMaxRunsPerCall) {
+            Print("Stopped running timers: more than " + std::to_string(kMaxRunsPerCall) + " in one wait");
             return;
         }
         Timer timer = std::move(next->second);

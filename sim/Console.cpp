@@ -86,9 +86,24 @@ std::optional<std::vector<std::string>> ReadLines(const std::filesystem::path& f
     return lines;
 }
 
-} // namespace
+// sim_file and sim_dir take the whole rest of the line as their path, ';', '//' and quotes
+// included, so that scripts can make files whose names hold them.
+std::optional<Command> RawPathCommand(const std::string& line) {
+    const std::string text = Trim(line);
+    for (const char* name : {"sim_file", "sim_dir"}) {
+        const std::size_t length = std::char_traits<char>::length(name);
+        if (text.compare(0, length, name) == 0 && (text.size() == length || IsBlank(text[length]))) {
+            Command command{text, {name}};
+            if (text.size() > length) command.words.push_back(Trim(text.substr(length)));
+            return command;
+        }
+    }
+    return std::nullopt;
+}
 
 std::vector<Command> ParseConsoleLine(const std::string& line) { return LineParser().Parse(line); }
+
+} // namespace
 
 std::string RestAfterName(const Command& command) {
     const std::string& text = command.text;
@@ -117,25 +132,6 @@ void Host::Impl::RunCommand(const Command& command) {
     }
     if (!RunHostCommand(command)) Print("Unknown command: " + name);
 }
-
-namespace {
-
-// sim_file and sim_dir take the whole rest of the line as their path, ';', '//' and quotes
-// included, so that scripts can make files whose names hold them.
-std::optional<Command> RawPathCommand(const std::string& line) {
-    const std::string text = Trim(line);
-    for (const char* name : {"sim_file", "sim_dir"}) {
-        const std::size_t length = std::char_traits<char>::length(name);
-        if (text.compare(0, length, name) == 0 && (text.size() == length || IsBlank(text[length]))) {
-            Command command{text, {name}};
-            if (text.size() > length) command.words.push_back(Trim(text.substr(length)));
-            return command;
-        }
-    }
-    return std::nullopt;
-}
-
-} // namespace
 
 void Host::RunLine(const std::string& line) {
     if (d->commandDepth >= kMaxCommandDepth) {

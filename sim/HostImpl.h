@@ -97,7 +97,6 @@ struct Command {
     std::vector<std::string> words;
 };
 
-std::vector<Command> ParseConsoleLine(const std::string& line);
 // The command's text after its name and the blanks that follow, as "load_workshop" and
 // "sim_file" read their path; one pair of surrounding quotes is taken off.
 std::string RestAfterName(const Command& command);
@@ -170,7 +169,7 @@ struct Host::Impl {
     Key nextTimerSequence = 0;
     std::map<std::pair<double, Key>, Timer> timers; // by due time, then scheduling order
     void Schedule(Key owner, double seconds, std::function<void()> run, bool counted = true);
-    void SchedulePluginCallback(std::function<void(GameWrapper*)> callback, double seconds);
+    void SchedulePluginCallback(std::function<void(GameWrapper*)> callback, float seconds);
     void RunDueUpTo(double limit);
 
     // ---- Hooks

@@ -31,7 +31,7 @@ void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> callback, float s
 
 void GameWrapper::Execute(std::function<void(GameWrapper*)> callback) {
     auto* host = ImplFor(memory_address);
-    if (host && callback) host->SchedulePluginCallback(std::move(callback), 0.0);
+    if (host && callback) host->SchedulePluginCallback(std::move(callback), 0.0f);
 }
 
 bool GameWrapper::IsInGame() {

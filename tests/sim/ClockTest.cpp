@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include "FakePlugin.h"
 
 using ::testing::ElementsAre;
@@ -43,6 +45,18 @@ TEST_F(ClockTest, AdvanceRunsTimersByDueTimeThenSchedulingOrderWithTheClockAtEac
     EXPECT_DOUBLE_EQ(host->Now(), 3.0);
     host->Advance(0.5);
     EXPECT_EQ(runs.back(), "late@35");
+}
+
+TEST_F(ClockTest, AFloatDelayIsReachedByWaitingThatManyDecimalSeconds) {
+    game->SetTimeout(Record("tenth"), 0.1f);
+    game->SetTimeout(Record("seven tenths"), 0.7f);
+    game->SetTimeout(Record("never"), INFINITY);
+    host->Advance(0.1);
+    EXPECT_THAT(runs, ElementsAre("tenth@1"));
+    for (int i = 0; i < 6; ++i) host->Advance(0.1);
+    EXPECT_THAT(runs, ElementsAre("tenth@1", "seven tenths@7"));
+    host->Advance(1e9);
+    EXPECT_EQ(runs.size(), 2u);
 }
 
 TEST_F(ClockTest, WorkScheduledByATimerRunsInTheSameStepWhenDueAndWaitsOtherwise) {
