@@ -15,8 +15,9 @@
 #include <cstdlib>
 #else
 #include <spawn.h>
+#include <algorithm>
+#include <vector>
 #include <sys/wait.h>
-#include <thread>
 extern char** environ;
 #endif
 
@@ -129,11 +130,13 @@ void OpenLink(const char* url) {
         Log("Could not start {} to open {}", opener, urlText);
         return;
     }
-    // The opener may wait for the browser; reap it off the drawing thread.
-    std::thread([child] {
-        int status = 0;
-        waitpid(child, &status, 0);
-    }).detach();
+    // The opener may wait for the browser, so it is not waited for here: finished openers are
+    // reaped at the next click. No thread is left behind that could outlive the library.
+    static std::vector<pid_t> openers;
+    openers.erase(std::remove_if(openers.begin(), openers.end(),
+                                 [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; }),
+                  openers.end());
+    openers.push_back(child);
 #endif
 }
 
