@@ -1,6 +1,7 @@
 // The match-end decision over the simulated game: which matches count, the wait for the
 // MMR update, the once-per-game destination load, the re-queue and its party test.
 #include <algorithm>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -161,6 +162,8 @@ struct SwitchCase {
     bool moves;
 };
 
+void PrintTo(const SwitchCase& c, std::ostream* out) { *out << c.name; }
+
 class MatchFlowSwitchTest : public MatchFlowTest, public ::testing::WithParamInterface<SwitchCase> {};
 
 TEST_P(MatchFlowSwitchTest, DecidesByThePluginSwitchAndThePlaylistClassSwitch) {
@@ -196,6 +199,9 @@ struct PartyCase {
     std::vector<bool> controllerAnswers, priAnswers;
     bool requeues;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const PartyCase& c, std::ostream* out) { *out << c.name; }
 
 class PartyTest : public MatchFlowTest, public ::testing::WithParamInterface<PartyCase> {};
 
