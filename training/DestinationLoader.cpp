@@ -35,12 +35,14 @@ void PostplayPlugin::_LoadTrainingDestination() {
         }
         // The command keeps the stored form: folder, a backslash, entry; nothing normalised.
         const std::string mapPath = *workshopMapsFolder + "\\" + *workshopMap;
-        if (!CanTravelInConsoleLine(mapPath)) {
-            Log("Workshop map path cannot be used in a console command: {}", mapPath);
-            return;
-        }
         if (!IsWorkshopMapFile(mapPath)) {
             Log("Invalid workshop maps folder or map");
+            return;
+        }
+        // Only a map that would otherwise be loaded needs the refusal; a missing one is
+        // reported as missing.
+        if (!CanTravelInConsoleLine(mapPath)) {
+            Log("Workshop map path cannot be used in a console command: {}", mapPath);
             return;
         }
         cvarManager->executeCommand("load_workshop " + mapPath, true);

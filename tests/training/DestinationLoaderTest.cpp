@@ -142,6 +142,10 @@ TEST_F(DestinationLoaderTest, AMapPathThatWouldReadAsMoreThanTheLoadIsNeverExecu
     Touch(maps.path() / "Pack" / "Arena.upk");
     ChooseWorkshop(folder + "//", "Pack\\Arena.upk");  // the host reads "//" as a comment
     ExpectRefusal(Load(), "Workshop map path cannot be used in a console command: " + folder + "//\\Pack\\Arena.upk");
+
+    // A map that does not exist is reported as missing, whatever its name holds.
+    ChooseWorkshop(folder, "Pack\\Gone;queue");
+    ExpectRefusal(Load(), "Invalid workshop maps folder or map");
 }
 
 TEST(WorkshopPaths, ReadABackslashAsASeparatorAndTreatErrorsAsUnusable) {
