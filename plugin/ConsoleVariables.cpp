@@ -111,7 +111,8 @@ void PostplayPlugin::_RegisterCVars() {
 void PostplayPlugin::_RegisterNotifiers() {
     cvarManager->registerNotifier(
         toggleCommand,
-        [this](std::vector<std::string> words) {
+        [this, token = LifetimeToken()](std::vector<std::string> words) {
+            if (token.expired()) return;
             RunGuarded("pp_toggle", [&] { TogglePlugin(std::move(words)); });
         },
         "Toggle the plugin on/off", 0);
@@ -131,7 +132,8 @@ void PostplayPlugin::_RegisterNotifiers() {
 
     cvarManager->registerNotifier(
         "pp_find_workshop_maps",
-        [this](std::vector<std::string> words) {
+        [this, token = LifetimeToken()](std::vector<std::string> words) {
+            if (token.expired()) return;
             RunGuarded("pp_find_workshop_maps", [&] { RefreshWorkshopMaps(std::move(words)); });
         },
         "Find workshop maps in the configured folder", 0);

@@ -1,13 +1,13 @@
 // The key-bind row of the settings page: the player types a key name, and the bind button
 // binds that key to the toggle command, drops the plug-in's previous bind and records the
 // key in "pp_toggle_bind". A warning shows while the typed key runs some other command.
-#include <exception>
 #include <string>
 #include <utility>
 
 #include <imgui.h>
 
 #include "localization/LocalizationManager.h"
+#include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
 #include "plugin/PostplayPlugin.h"
 #include "settings/PageInternal.h"
@@ -65,11 +65,7 @@ void PostplayPlugin::RenderKeyBindSetting() {
                 // bind was clicked, and not at all once this object is gone.
                 gameWrapper->Execute([this, alive = LifetimeToken(), key = std::move(key)](GameWrapper*) {
                     if (alive.expired()) return;
-                    try {
-                        ApplyToggleBind(*this, key);
-                    } catch (const std::exception& error) {
-                        Log("Toggle bind failed: {}", error.what());
-                    }
+                    RunGuarded("binding the toggle key", [&] { ApplyToggleBind(*this, key); });
                 });
             } else {
                 Log("Key name refused for the toggle bind: it must not hold double quotes, ';' or line breaks");

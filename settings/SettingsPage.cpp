@@ -6,7 +6,6 @@
 // console variables; the host's change callbacks bring the cells up to date.
 #include "settings/SettingsPage.h"
 
-#include <exception>
 #include <string>
 
 #include <imgui.h>
@@ -22,6 +21,7 @@ extern char** environ;
 #endif
 
 #include "localization/LocalizationManager.h"
+#include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
@@ -146,7 +146,7 @@ void PostplayPlugin::RenderSettings() {
         !workshopMaps) {
         return;                                  // not loaded yet: nothing to show
     }
-    try {
+    RunGuarded("drawing the settings page", [this] {
         LocalizationManager* localization = LocalizationManager::GetInstance();
         CVarManagerWrapper& cvars = *cvarManager;
         FrameValues values{*enabled, *enableCompetitive, *enableCasual, *autoRequeue, *waitMmr,
@@ -214,7 +214,5 @@ void PostplayPlugin::RenderSettings() {
             ImGui::Unindent();
         }
         page::Spacer();
-    } catch (const std::exception& error) {
-        Log("Settings page: {}", error.what());
-    }
+    });
 }

@@ -11,7 +11,7 @@ namespace imgui_double {
 namespace {
 
 struct Script {
-    std::set<std::string> clicks, openCombos, hovers;
+    std::set<std::string> clicks, openCombos, hovers, failures;
     std::map<std::string, std::string> typed;
     std::map<std::string, int> slid;
 };
@@ -29,6 +29,7 @@ Call& Record(Kind kind, std::string label) {
 }
 
 Call& RecordItem(Kind kind, const char* label) {
+    if (script.failures.count(label) > 0) throw 0;
     lastItem = label;
     return Record(kind, label);
 }
@@ -46,6 +47,7 @@ void Type(const std::string& label, const std::string& text) { script.typed[labe
 void Slide(const std::string& label, int value) { script.slid[label] = value; }
 void OpenCombo(const std::string& label) { script.openCombos.insert(label); }
 void Hover(const std::string& label) { script.hovers.insert(label); }
+void Fail(const std::string& label) { script.failures.insert(label); }
 
 void BeginFrame() {
     calls.clear();

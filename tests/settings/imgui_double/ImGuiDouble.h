@@ -33,6 +33,7 @@ void Type(const std::string& label, const std::string& text);  // text box
 void Slide(const std::string& label, int value);
 void OpenCombo(const std::string& label);
 void Hover(const std::string& label);
+void Fail(const std::string& label);         // drawing that item throws something that is no std::exception
 
 void BeginFrame();                           // forgets the calls of the previous frame
 void EndFrame();                             // forgets the input scripted for this frame

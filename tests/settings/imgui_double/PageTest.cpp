@@ -7,6 +7,7 @@
 namespace {
 
 using imgui_double::Click;
+using imgui_double::Fail;
 using imgui_double::Hover;
 using imgui_double::OpenCombo;
 using imgui_double::Slide;
@@ -228,4 +229,12 @@ TEST_F(PageTest, ChoosingTheActiveLanguageChangesNothing) {
     Frame();
     EXPECT_TRUE(TakeLines().empty());
     EXPECT_EQ(CvarValue("plugin_language"), "INT");
+}
+
+TEST_F(PageTest, AFaultWhileDrawingEndsOnlyThatFrameWithOneLine) {
+    TakeLines();
+    Fail("Auto requeue");
+    EXPECT_NO_THROW(Frame());
+    EXPECT_EQ(TakeLines(), std::vector<std::string>{"Postplay: drawing the settings page failed: unknown error"});
+    EXPECT_TRUE(Has(Frame(), Kind::Checkbox, "Auto requeue"));
 }
