@@ -189,15 +189,15 @@ void PostplayPlugin::RenderSettings() {
         // ---- Right column: follows the mode read at the start of the frame ----
         ImGui::Text("%s:", localization->Translate("training_mode").c_str());
         if (ImGui::RadioButton(localization->Translate("free_play").c_str(), values.mode == TrainingMode::FreePlay)) {
-            page::SetCvar(cvars, "pp_mode", std::string("freeplay"));
+            page::SetCvar(cvars, "pp_mode", std::string(TrainingMode::ToString(TrainingMode::FreePlay)));
         }
         ImGui::SameLine();
         if (ImGui::RadioButton(localization->Translate("custom_training").c_str(), values.mode == TrainingMode::Custom)) {
-            page::SetCvar(cvars, "pp_mode", std::string("custom"));
+            page::SetCvar(cvars, "pp_mode", std::string(TrainingMode::ToString(TrainingMode::Custom)));
         }
         ImGui::SameLine();
         if (ImGui::RadioButton(localization->Translate("workshop").c_str(), values.mode == TrainingMode::Workshop)) {
-            page::SetCvar(cvars, "pp_mode", std::string("workshop"));
+            page::SetCvar(cvars, "pp_mode", std::string(TrainingMode::ToString(TrainingMode::Workshop)));
         }
 
         if (values.mode == TrainingMode::Custom) {

@@ -50,8 +50,6 @@ public:
     void LoadStorageFile();
 
     const std::filesystem::path& StorageFile() const { return storageFile; }
-    bool IsLoaded() const { return loaded; }
-    const std::map<std::string, CachedCvar>& Cache() const { return cache; }
 
 private:
     std::filesystem::path MakeStorageFilePath(const std::string& storageName);
