@@ -32,7 +32,8 @@ bool IsBlank(const std::string& text) {
 
 } // namespace
 
-Panels::Panels(sim::Host& host, bool focusConsole) : host(host), focusInput(focusConsole) {}
+Panels::Panels(sim::Host& host, bool focusConsole)
+    : host(host), consoleInput(host), focusInput(focusConsole) {}
 
 void Panels::Draw() {
     DrawSettings();
@@ -44,6 +45,8 @@ void Panels::RunQueuedCommands() {
     for (const std::string& command : std::exchange(queued, {})) host.RunInput(command);
 }
 
+std::vector<std::string> Panels::TakeQueuedCommands() { return std::exchange(queued, {}); }
+
 void Panels::Queue(std::string command) { queued.push_back(std::move(command)); }
 
 void Panels::Submit(std::string line) {
@@ -54,20 +57,19 @@ void Panels::Submit(std::string line) {
 void Panels::DrawSettings() {
     PlaceNextWindow(8, 8, 720, 784);
     if (ImGui::Begin("Settings")) {
-        BakkesMod::Plugin::PluginSettingsWindow* page = host.SettingsWindow();
-        if (!page) {
-            ImGui::TextDisabled("No plug-in is loaded.");
-        } else if (ImGui::BeginTabBar("plugins")) {
-            const std::string name = page->GetPluginName();
+        const bool drawn = host.DrawSettingsPage([](BakkesMod::Plugin::PluginSettingsWindow& page) {
+            if (!ImGui::BeginTabBar("plugins")) return;
+            const std::string name = page.GetPluginName();
             if (ImGui::BeginTabItem(name.c_str())) {
                 ImGui::BeginChild("page");
-                page->SetImGuiContext(reinterpret_cast<std::uintptr_t>(ImGui::GetCurrentContext()));
-                page->RenderSettings();
+                page.SetImGuiContext(reinterpret_cast<std::uintptr_t>(ImGui::GetCurrentContext()));
+                page.RenderSettings();
                 ImGui::EndChild();
                 ImGui::EndTabItem();
             }
             ImGui::EndTabBar();
-        }
+        });
+        if (!drawn) ImGui::TextDisabled("No plug-in is loaded.");
     }
     ImGui::End();
 }
@@ -115,14 +117,16 @@ void Panels::DrawGame() {
 void Panels::DrawConsole() {
     PlaceNextWindow(736, 244, 536, 548);
     if (ImGui::Begin("Console")) {
-        const float footer = ImGui::GetStyle().ItemSpacing.y + ImGui::GetFrameHeightWithSpacing();
+        const std::string& matches = consoleInput.Matches();  // an ambiguous Tab's, above the line
+        const float footer = ImGui::GetStyle().ItemSpacing.y + ImGui::GetFrameHeightWithSpacing() +
+                             (matches.empty() ? 0.0f : ImGui::GetTextLineHeightWithSpacing());
         ImGui::BeginChild("log", ImVec2(0, -footer), false, ImGuiWindowFlags_HorizontalScrollbar);
         DrawConsoleLog();
         ImGui::EndChild();
         ImGui::Separator();
 
-        ImGui::SetNextItemWidth(-1);
-        if (ImGui::InputText("##command", &input, ImGuiInputTextFlags_EnterReturnsTrue)) {
+        if (!matches.empty()) ImGui::TextDisabled("%s", matches.c_str());
+        if (consoleInput.Draw("##command", input)) {
             Submit(std::exchange(input, std::string()));
             focusInput = true;
         }
@@ -135,7 +139,9 @@ void Panels::DrawConsole() {
 }
 
 void Panels::DrawConsoleLog() {
-    const std::vector<sim::ConsoleLine>& lines = host.Lines();
+    if (host.LineCount() < shownLines.size()) shownLines.clear();  // the host's log was cleared
+    for (sim::ConsoleLine& line : host.LinesFrom(shownLines.size())) shownLines.push_back(std::move(line));
+    const std::vector<sim::ConsoleLine>& lines = shownLines;
     ImGuiListClipper clipper;
     clipper.Begin(static_cast<int>(lines.size()));
     while (clipper.Step()) {

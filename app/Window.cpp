@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "app/GameThread.h"
 #include "app/Panels.h"
 #include "app/Screenshot.h"
 #include "app/StopSignal.h"
@@ -113,16 +114,13 @@ void Window::DrawFrame(Panels& panels) {
 void Window::Run(sim::Host& host) {
     CatchStopSignals();
     Panels panels(host);
-    auto last = std::chrono::steady_clock::now();
+    GameThread game(host);                       // the game loop runs beside the drawing
     while (!glfwWindowShouldClose(window) && !panels.QuitRequested() && !StopRequested()) {
         const auto frameStart = std::chrono::steady_clock::now();
         glfwPollEvents();
-        host.Advance(std::chrono::duration<double>(frameStart - last).count());
-        host.Step();
-        last = frameStart;
         DrawFrame(panels);
         glfwSwapBuffers(window);
-        panels.RunQueuedCommands();
+        for (std::string& line : panels.TakeQueuedCommands()) game.Post(std::move(line));
         // Without vertical sync (some X servers) the loop would spin; keep it near 60 frames.
         std::this_thread::sleep_until(frameStart + kFrameTime);
     }

@@ -56,7 +56,7 @@ const fs::path& MapTree(int count) {
 void BM_Translate(benchmark::State& state, const char* locale, const char* key) {
     LocalizationManager& manager = *LocalizationManager::GetInstance();
     manager.LoadTranslations();
-    manager.activeLocale = locale;
+    manager.ActiveLocale() = locale;
     const std::string text = key;
     for (auto _ : state) benchmark::DoNotOptimize(manager.Translate(text));
 }

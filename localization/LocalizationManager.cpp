@@ -70,20 +70,37 @@ void LocalizationManager::Initialize(std::shared_ptr<CVarManagerWrapper> cvarMan
     }
     language.addOnValueChanged([this](std::string /*oldValue*/, CVarWrapper changed) {
         RunGuarded("changing the language", [&] {
-            activeLocale = NormalizeLocale(changed.getStringValue(), kEnglish);
-            Log("Updated locale: {}", activeLocale);
+            const std::string locale = NormalizeLocale(changed.getStringValue(), kEnglish);
+            ActivateLocale(locale);
+            Log("Updated locale: {}", locale);
         });
     });
-    if (language) activeLocale = NormalizeLocale(language.getStringValue(), kEnglish);
+    if (language) ActivateLocale(NormalizeLocale(language.getStringValue(), kEnglish));
 
-    Log("Localization initialized. Game locale: {}, Active locale: {}", gameLocale, activeLocale);
+    Log("Localization initialized. Game locale: {}, Active locale: {}", gameLocale, ActiveLocale());
 }
 
 std::string LocalizationManager::Translate(const std::string& key) const {
-    if (const std::string* text = FindText(translations, activeLocale, key)) return *text;
-    if (activeLocale == kEnglish) return key;
+    if (const TextTable* table = activeTable.load(std::memory_order_acquire)) {
+        const auto text = table->find(key);
+        if (text != table->end()) return text->second;
+    }
+    if (activeIsEnglish.load(std::memory_order_acquire)) return key;
     if (const std::string* text = FindText(translations, kEnglish, key)) return *text;
     return key;
+}
+
+std::string LocalizationManager::ActiveLocale() const {
+    std::lock_guard<std::mutex> lock(localeMutex);
+    return activeLocale;
+}
+
+void LocalizationManager::ActivateLocale(const std::string& locale) {
+    const auto table = translations.find(locale);  // the tables are not written after Initialize
+    std::lock_guard<std::mutex> lock(localeMutex);
+    activeLocale = locale;
+    activeIsEnglish.store(locale == kEnglish, std::memory_order_release);
+    activeTable.store(table == translations.end() ? nullptr : &table->second, std::memory_order_release);
 }
 
 void LocalizationManager::SetLanguage(const std::string& code) {
@@ -92,7 +109,7 @@ void LocalizationManager::SetLanguage(const std::string& code) {
         CVarWrapper language = cvarManager->getCvar(kLanguageCvar);
         if (language) language.setValue(locale);
     }
-    activeLocale = locale;
+    ActivateLocale(locale);
 }
 
 std::string LocalizationManager::NormalizeLocale(std::string code, std::string fallback) const {

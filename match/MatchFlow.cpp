@@ -26,7 +26,7 @@ bool Contains(const Ids& ids, int id) {
     return std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
 }
 
-bool IsOn(const std::shared_ptr<bool>& cell) {
+bool IsOn(const std::shared_ptr<std::atomic<bool>>& cell) {
     return cell && *cell;
 }
 
@@ -112,7 +112,7 @@ void PostplayPlugin::_HandleQueue(float extraSeconds) {
     if (!gameWrapper->IsInGame() && !gameWrapper->IsInOnlineGame()) return;
     if (!PartyAllowsRequeue(*gameWrapper)) return;
 
-    const float delay = static_cast<float>(requeueDelay ? *requeueDelay : 0) + extraSeconds;
+    const float delay = static_cast<float>(requeueDelay ? requeueDelay->load() : 0) + extraSeconds;
     gameWrapper->SetTimeout(
         [this, alive = LifetimeToken()](GameWrapper* game) {
             if (alive.expired()) return;

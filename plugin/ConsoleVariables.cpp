@@ -56,12 +56,12 @@ void RegisterSetting(PostplayPlugin& plugin, const Setting& setting, const Store
     (firstRead ? firstRead : store)(plugin, cvar);
 }
 
-Store KeepBool(std::shared_ptr<bool> PostplayPlugin::*cell) {
+Store KeepBool(std::shared_ptr<std::atomic<bool>> PostplayPlugin::*cell) {
     return [cell](PostplayPlugin& plugin, CVarWrapper& cvar) { *(plugin.*cell) = cvar.getBoolValue(); };
 }
 
-Store KeepText(std::shared_ptr<std::string> PostplayPlugin::*cell) {
-    return [cell](PostplayPlugin& plugin, CVarWrapper& cvar) { *(plugin.*cell) = cvar.getStringValue(); };
+Store KeepText(std::shared_ptr<SharedText> PostplayPlugin::*cell) {
+    return [cell](PostplayPlugin& plugin, CVarWrapper& cvar) { (plugin.*cell)->Set(cvar.getStringValue()); };
 }
 
 void KeepMode(PostplayPlugin& plugin, CVarWrapper& cvar) {
@@ -75,8 +75,9 @@ void KeepDelay(PostplayPlugin& plugin, CVarWrapper& cvar) {
 // A rejected code leaves the last accepted one in the copy. An accepted code is copied
 // as the variable holds it: the loader upper-cases the copy when it loads the pack.
 void KeepValidPackCode(PostplayPlugin& plugin, CVarWrapper& cvar) {
-    std::string candidate = cvar.getStringValue();
-    if (ValidateTrainingPackCode(candidate)) *plugin.customTrainingPackCode = cvar.getStringValue();
+    const std::string value = cvar.getStringValue();
+    std::string candidate = value;
+    if (ValidateTrainingPackCode(candidate)) plugin.customTrainingPackCode->Set(value);
 }
 
 } // namespace
@@ -119,7 +120,7 @@ void PostplayPlugin::_RegisterNotifiers() {
 
     // Fill the map list shortly after load when the folder is already usable. A folder
     // that arrives later (with the stored file) is scanned by the settings page instead.
-    const std::string folder = *workshopMapsFolder;
+    const std::string folder = workshopMapsFolder->Get();
     if (!folder.empty() && IsUsableWorkshopFolder(folder)) {
         gameWrapper->SetTimeout(
             [this, token = LifetimeToken()](GameWrapper*) {

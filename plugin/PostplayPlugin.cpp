@@ -66,16 +66,16 @@ void PostplayPlugin::_InitializeManagers() {
 }
 
 void PostplayPlugin::_InitializeValues() {
-    enabled = std::make_shared<bool>(true);
-    trainingMode = std::make_shared<TrainingMode::Mode>(TrainingMode::FreePlay);
-    customTrainingPackCode = std::make_shared<std::string>();
-    autoRequeue = std::make_shared<bool>(true);
-    requeueDelay = std::make_shared<int>(0);
-    waitMmr = std::make_shared<bool>(true);
-    workshopMapsFolder = std::make_shared<std::string>();
-    workshopMap = std::make_shared<std::string>();
-    workshopMaps = std::make_shared<std::vector<std::string>>();
-    enableCompetitive = std::make_shared<bool>(true);
-    enableCasual = std::make_shared<bool>(true);
-    toggleBind = std::make_shared<std::string>();
+    enabled = std::make_shared<std::atomic<bool>>(true);
+    trainingMode = std::make_shared<std::atomic<TrainingMode::Mode>>(TrainingMode::FreePlay);
+    customTrainingPackCode = std::make_shared<SharedText>();
+    autoRequeue = std::make_shared<std::atomic<bool>>(true);
+    requeueDelay = std::make_shared<std::atomic<int>>(0);
+    waitMmr = std::make_shared<std::atomic<bool>>(true);
+    workshopMapsFolder = std::make_shared<SharedText>();
+    workshopMap = std::make_shared<SharedText>();
+    workshopMaps = std::make_shared<WorkshopMapList>();
+    enableCompetitive = std::make_shared<std::atomic<bool>>(true);
+    enableCasual = std::make_shared<std::atomic<bool>>(true);
+    toggleBind = std::make_shared<SharedText>();
 }

@@ -8,10 +8,17 @@
 // Every setting lives in a console variable; the cells are typed copies kept in step by
 // the variables' change callbacks, read by the match flow and the settings page.
 //
+// Threads: the game thread runs hooks, timers, jobs, MMR notifications and console input;
+// the rendering thread runs RenderSettings and whatever the page changes (change callbacks,
+// scans, cfg writes, language switches). The cells are therefore atomics or guarded texts
+// (plugin/SharedCells.h), the map list is swapped whole, and no plug-in lock is held while
+// the host is called. transitionPending is the game thread's alone.
+//
 // Host callbacks hold plain pointers to this object. Timers and jobs that could outlive
 // it also capture LifetimeToken() and do nothing once the token has expired.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,6 +27,7 @@
 #include "host/BakkesModPlugin.h"
 #include "host/MMRWrapper.h"
 #include "plugin/SettingsWindowBase.h"
+#include "plugin/SharedCells.h"
 #include "training/TrainingMode.h"
 
 class PersistentStorage;
@@ -43,18 +51,18 @@ public:
     std::shared_ptr<PersistentStorage> persistentStorage;
     std::shared_ptr<GameEventManager> gameEventManager;
     LocalizationManager* localizationManager = nullptr;  // not owned; the library-wide instance
-    std::shared_ptr<bool> enabled;
-    std::shared_ptr<TrainingMode::Mode> trainingMode;
-    std::shared_ptr<std::string> customTrainingPackCode;
-    std::shared_ptr<bool> autoRequeue;
-    std::shared_ptr<int> requeueDelay;
-    std::shared_ptr<bool> waitMmr;
-    std::shared_ptr<std::string> workshopMapsFolder;
-    std::shared_ptr<std::string> workshopMap;
-    std::shared_ptr<std::vector<std::string>> workshopMaps;
-    std::shared_ptr<bool> enableCompetitive;
-    std::shared_ptr<bool> enableCasual;
-    std::shared_ptr<std::string> toggleBind;
+    std::shared_ptr<std::atomic<bool>> enabled;
+    std::shared_ptr<std::atomic<TrainingMode::Mode>> trainingMode;
+    std::shared_ptr<SharedText> customTrainingPackCode;
+    std::shared_ptr<std::atomic<bool>> autoRequeue;
+    std::shared_ptr<std::atomic<int>> requeueDelay;
+    std::shared_ptr<std::atomic<bool>> waitMmr;
+    std::shared_ptr<SharedText> workshopMapsFolder;
+    std::shared_ptr<SharedText> workshopMap;
+    std::shared_ptr<WorkshopMapList> workshopMaps;
+    std::shared_ptr<std::atomic<bool>> enableCompetitive;
+    std::shared_ptr<std::atomic<bool>> enableCasual;
+    std::shared_ptr<SharedText> toggleBind;
     std::string toggleCommand = "pp_toggle";
     bool transitionPending = false;
 

@@ -28,7 +28,7 @@ bool IsSafeKeyName(const std::string& key) {
 // The bind job's work, on the game thread.
 void ApplyToggleBind(PostplayPlugin& plugin, const std::string& key) {
     CVarManagerWrapper& cvars = *plugin.cvarManager;
-    const std::string oldKey = *plugin.toggleBind;
+    const std::string oldKey = plugin.toggleBind->Get();
     // The old key is left alone when the player has given it to another command meanwhile.
     if (cvars.getBindStringForKey(oldKey) == plugin.toggleCommand) cvars.removeBind(oldKey);
     page::SetCvar(cvars, "pp_toggle_bind", key);
@@ -47,8 +47,9 @@ void PostplayPlugin::RenderKeyBindSetting() {
     ImGui::Button("?##bindHelp", ImVec2(0.0f, 0.0f));
     page::TooltipOnHover(helpText);
 
+    const std::string storedKey = toggleBind->Get();
     if (!state.keyBindBufferInitialized) {
-        page::CopyToBuffer(*toggleBind, state.keyBindBuffer);
+        page::CopyToBuffer(storedKey, state.keyBindBuffer);
         state.keyBindBufferInitialized = true;
     }
     ImGui::PushItemWidth(kKeyBoxWidth);
@@ -56,7 +57,7 @@ void PostplayPlugin::RenderKeyBindSetting() {
     ImGui::PopItemWidth();
     page::TooltipOnHover(helpText);
 
-    if (*toggleBind != state.keyBindBuffer) {
+    if (storedKey != state.keyBindBuffer) {
         ImGui::SameLine();
         if (ImGui::Button(localization->Translate("bind").c_str(), ImVec2(0.0f, 0.0f))) {
             std::string key = state.keyBindBuffer;
@@ -73,7 +74,7 @@ void PostplayPlugin::RenderKeyBindSetting() {
         }
         ImGui::SameLine();
         const std::string resetLabel = localization->Translate("reset") + "##ResetBindKey";
-        if (ImGui::Button(resetLabel.c_str(), ImVec2(0.0f, 0.0f))) page::CopyToBuffer(*toggleBind, state.keyBindBuffer);
+        if (ImGui::Button(resetLabel.c_str(), ImVec2(0.0f, 0.0f))) page::CopyToBuffer(storedKey, state.keyBindBuffer);
     }
 
     const std::string boundCommand = cvarManager->getBindStringForKey(state.keyBindBuffer);

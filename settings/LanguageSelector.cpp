@@ -37,7 +37,7 @@ void RenderLanguageSelector() {
     LocalizationManager* localization = LocalizationManager::GetInstance();
     ImGui::Text("%s", localization->Translate("language").c_str());
 
-    const std::size_t current = CurrentLanguageIndex(localization->activeLocale);
+    const std::size_t current = CurrentLanguageIndex(localization->ActiveLocale());
     ImGui::PushItemWidth(150.0f);
     if (ImGui::BeginCombo("##LanguageSelector", kLanguageOptions[current].name, 0)) {
         for (std::size_t i = 0; i < std::size(kLanguageOptions); ++i) {

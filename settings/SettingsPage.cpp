@@ -203,7 +203,7 @@ void PostplayPlugin::RenderSettings() {
         if (values.mode == TrainingMode::Custom) {
             ImGui::Indent();
             char packCode[kPackCodeCapacity];
-            page::CopyToBuffer(*customTrainingPackCode, packCode);
+            page::CopyToBuffer(customTrainingPackCode->Get(), packCode);
             ImGui::Text("%s:", localization->Translate("custom_training_pack_code").c_str());
             if (ImGui::InputText("##CustomTrainingPackCode", packCode, sizeof packCode)) AcceptPackCode(cvars, packCode);
             page::TooltipOnHover(localization->Translate("custom_training_pack_code_invalid"));

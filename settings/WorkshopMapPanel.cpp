@@ -6,6 +6,7 @@
 // exist, since the plug-in cannot reach anything there.
 #include <exception>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -44,7 +45,10 @@ float PanelItemWidth() { return ImGui::GetContentRegionAvail().x * 0.7f; }
 void PostplayPlugin::RenderWorkshopMapSetting() {
     LocalizationManager* localization = LocalizationManager::GetInstance();
     SettingsPageState& state = PageState();
-    const std::string folderSnapshot = *workshopMapsFolder;
+    const std::string folderSnapshot = workshopMapsFolder->Get();
+    // One snapshot of the list per frame: a scan on another thread may swap in a new list
+    // meanwhile; this frame keeps drawing the one it took.
+    std::shared_ptr<const WorkshopMapList::Entries> maps = workshopMaps->Snapshot();
 
     ImGui::Text("%s:", localization->Translate("workshop_map_folder").c_str());
     char folderBuffer[256];
@@ -57,14 +61,14 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
     ImGui::SameLine();
     const bool refreshClicked = ImGui::Button(localization->Translate("refresh").c_str(), ImVec2(0.0f, 0.0f));
 
-    const bool autoScan = state.workshopAutoScanPending && !folderSnapshot.empty() && workshopMaps->empty();
+    const bool autoScan = state.workshopAutoScanPending && !folderSnapshot.empty() && maps->empty();
     if (refreshClicked || folderEdited || autoScan) {
         state.workshopAutoScanPending = false;
-        const std::string folder = *workshopMapsFolder;  // the text just stored, when edited
+        const std::string folder = workshopMapsFolder->Get();  // the text just stored, when edited
         if (QueryFolderState(folder) == FolderState::Directory) {
             cvarManager->executeCommand("pp_find_workshop_maps", true);
         } else {
-            workshopMaps->clear();
+            workshopMaps->Clear();
             if (!folder.empty()) cvarManager->log("Invalid workshop maps folder: " + folder);
         }
     }
@@ -85,7 +89,8 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
         break;
     }
 
-    if (workshopMaps->empty()) {
+    maps = workshopMaps->Snapshot();              // what the scan just found, if one ran
+    if (maps->empty()) {
         ImGui::TextColored(page::kNoticeColour, "%s",
                            localization->Translate("workshop_map_folder_no_map_found").c_str());
         ImGui::TextColored(page::kNoticeColour, "%s",
@@ -95,12 +100,12 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
 
     ImGui::Indent();
     ImGui::Text("%s:", localization->Translate("select_workshop_map").c_str());
-    const std::string selected = *workshopMap;
+    const std::string selected = workshopMap->Get();
     const std::string preview = selected.empty() ? "Select a map" : DisplayName(selected);
     std::optional<std::string> chosen;
     ImGui::PushItemWidth(PanelItemWidth());
     if (ImGui::BeginCombo("##WorkshopMapSelector", preview.c_str(), 0)) {
-        for (const std::string& entry : *workshopMaps) {
+        for (const std::string& entry : *maps) {
             const bool isSelected = entry == selected;
             if (ImGui::Selectable(DisplayName(entry).c_str(), isSelected)) chosen = entry;
             if (isSelected) ImGui::SetItemDefaultFocus();
@@ -110,7 +115,7 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
     ImGui::PopItemWidth();
     // Written once the list is no longer being walked: the write runs the host's callbacks.
     if (chosen) page::SetCvar(*cvarManager, "pp_workshop_map", *chosen);
-    if (workshopMap->empty()) {
+    if (workshopMap->Empty()) {
         ImGui::TextColored(page::kNoticeColour, "%s", localization->Translate("please_select_a_workshop_map").c_str());
     }
     ImGui::Unindent();

@@ -15,55 +15,74 @@ constexpr double kSameInstant = 1e-9;
 } // namespace
 
 void Host::Impl::Schedule(Key owner, double seconds, std::function<void()> run, bool counted) {
-    if (!(seconds > 0.0)) seconds = 0.0;         // negative and NaN delays mean "now"; infinite ones never come
-    timers.emplace(std::make_pair(now + seconds, nextTimerSequence++), Timer{owner, counted, std::move(run)});
+    std::lock_guard<std::mutex> lock(mutex);
+    ScheduleLocked(owner, seconds, std::move(run), counted);
 }
 
-void Host::Impl::SchedulePluginCallback(std::function<void(GameWrapper*)> callback, float seconds) {
+void Host::Impl::ScheduleLocked(Key owner, double seconds, std::function<void()> run, bool counted) {
+    if (!(seconds > 0.0)) seconds = 0.0;         // negative and NaN delays mean "now"; infinite ones never come
+    timers.emplace(std::make_pair(now.load() + seconds, nextTimerSequence++), Timer{owner, counted, std::move(run)});
+}
+
+void Host::Impl::SchedulePluginCallback(Key owner, std::function<void(GameWrapper*)> callback, float seconds) {
     // The delay as the plug-in wrote it (0.1, not 0.100000001), so "sim_wait 0.1" reaches it.
     const double delay = std::isfinite(seconds) ? ReadNumber(NumberText(seconds)) : seconds;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!plugin || plugin->owner != owner) return;
     GameWrapper* game = plugin->gameWrapper.get(); // the host keeps it alive while the timer can run
-    Schedule(plugin->owner, delay, [this, callback = std::move(callback), game] {
+    ScheduleLocked(owner, delay, [this, callback = std::move(callback), game] {
         CallPlugin([&] { callback(game); });
     });
 }
 
+void Host::Impl::HandToGameThread(std::string line) {
+    Schedule(kHostOwner, 0.0, [this, line = std::move(line)] { host.RunLine(line); });
+}
+
 void Host::Impl::RunDueUpTo(double limit) {
     std::size_t runsAtThisInstant = 0, runs = 0;
+    std::unique_lock<std::mutex> lock(mutex);
     while (!timers.empty()) {
         auto next = timers.begin();
         const double due = next->first.first;
         if (due > limit + kSameInstant) break;
-        if (due > now) {
+        if (due > now.load()) {
             now = due;
             runsAtThisInstant = 0;
         }
         if (++runsAtThisInstant > kMaxRunsPerInstant) {
+            lock.unlock();
             Print("Stopped running timers: more than " + std::to_string(kMaxRunsPerInstant) + " due at once");
             return;
         }
         if (++runs > kMaxRunsPerCall) {
+            lock.unlock();
             Print("Stopped running timers: more than " + std::to_string(kMaxRunsPerCall) + " in one wait");
             return;
         }
         Timer timer = std::move(next->second);
         timers.erase(next);
+        lock.unlock();
         timer.run();
+        timer = Timer{};                         // the callback's captures go without the lock held
+        lock.lock();
     }
 }
 
-double Host::Now() const { return d->now; }
+double Host::Now() const { return d->now.load(); }
 
-void Host::Step() { d->RunDueUpTo(d->now); }
+void Host::Step() { d->RunDueUpTo(d->now.load()); }
 
 void Host::Advance(double seconds) {
     if (!(seconds > 0.0)) seconds = 0.0;
-    const double target = d->now + seconds;
+    const double target = d->now.load() + seconds;
     d->RunDueUpTo(target);
-    if (target > d->now) d->now = target;
+    std::lock_guard<std::mutex> lock(d->mutex);
+    if (target > d->now.load()) d->now = target;
 }
 
 std::size_t Host::PendingTimers() const {
+    std::lock_guard<std::mutex> lock(d->mutex);
     std::size_t count = 0;
     for (const auto& entry : d->timers)
         if (entry.second.counted) ++count;

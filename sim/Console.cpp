@@ -3,6 +3,7 @@
 // without its quotes. There are no escapes.
 #include <fstream>
 
+#include "sim/HostHelp.h"
 #include "sim/HostImpl.h"
 
 namespace sim {
@@ -87,10 +88,11 @@ std::optional<std::vector<std::string>> ReadLines(const std::filesystem::path& f
 }
 
 // sim_file and sim_dir take the whole rest of the line as their path, ';', '//' and quotes
-// included, so that scripts can make files whose names hold them.
+// included, so that scripts can make files whose names hold them; sim_render_do takes it as
+// the console line it hands over.
 std::optional<Command> RawPathCommand(const std::string& line) {
     const std::string text = Trim(line);
-    for (const char* name : {"sim_file", "sim_dir"}) {
+    for (const char* name : {"sim_file", "sim_dir", "sim_render_do"}) {
         const std::size_t length = std::char_traits<char>::length(name);
         if (text.compare(0, length, name) == 0 && (text.size() == length || IsBlank(text[length]))) {
             Command command{text, {name}};
@@ -118,32 +120,40 @@ std::string RestAfterName(const Command& command) {
 
 void Host::Impl::RunCommand(const Command& command) {
     const std::string& name = command.words.front();
+    std::unique_lock<std::mutex> lock(mutex);
     if (auto notifier = notifiers.find(name); notifier != notifiers.end()) {
-        auto callback = notifier->second.callback; // the command may remove itself
-        CallPlugin([&] { callback(command.words); });
+        NotifierCallback callback = notifier->second.callback; // the command may remove itself
+        lock.unlock();
+        CallPlugin([&] { (*callback)(command.words); });
         return;
     }
     if (auto variable = variables.find(name); variable != variables.end()) {
-        if (command.words.size() >= 2)
-            SetVariable(variable->second.key, command.words[1]);
-        else
-            Print(name + " \"" + variable->second.value + "\"");
+        const Key key = variable->second.key;
+        if (command.words.size() >= 2) {
+            lock.unlock();
+            SetVariable(key, command.words[1]);
+        } else {
+            std::string shown = name + " \"" + variable->second.value + "\"";
+            lock.unlock();
+            Print(std::move(shown));
+        }
         return;
     }
-    if (!RunHostCommand(command)) Print("Unknown command: " + name);
+    lock.unlock();
+    if (!RunHostCommand(command)) Print("Unknown command: " + EscapeControls(name));
 }
 
 void Host::RunLine(const std::string& line) {
-    if (d->commandDepth >= kMaxCommandDepth) {
+    if (Impl::commandDepth >= kMaxCommandDepth) {
         d->Print("Commands nested too deeply; not run: " + line);
         return;
     }
-    ++d->commandDepth;
+    ++Impl::commandDepth;
     if (auto command = RawPathCommand(line))
         d->RunCommand(*command);
     else
         for (const Command& parsed : ParseConsoleLine(line)) d->RunCommand(parsed);
-    --d->commandDepth;
+    --Impl::commandDepth;
 }
 
 void Host::RunInput(const std::string& line) {

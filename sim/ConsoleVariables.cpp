@@ -59,7 +59,7 @@ int TruncateToInt(double value) {
 
 std::string NumberText(float value) { return ShortestText(value); }
 
-Variable* Host::Impl::FindVariable(Key key) {
+Variable* Host::Impl::FindVariableLocked(Key key) {
     auto name = variableNames.find(key);
     if (name == variableNames.end()) return nullptr;
     auto variable = variables.find(name->second);
@@ -69,7 +69,9 @@ Variable* Host::Impl::FindVariable(Key key) {
 CVarWrapper Host::Impl::RegisterVariable(Key owner, const std::string& name, const std::string& defaultValue,
                                          const std::string& description, bool hasMin, float min, bool hasMax,
                                          float max) {
-    if (!IsAcceptableName(name) || refusedNames.count(name)) return CVarWrapper();
+    if (!IsAcceptableName(name)) return CVarWrapper();
+    std::lock_guard<std::mutex> lock(mutex);
+    if (refusedNames.count(name)) return CVarWrapper();
     if (auto existing = variables.find(name); existing != variables.end()) return CVarWrapper(existing->second.key);
     Variable variable;
     variable.key = NewKey();
@@ -88,14 +90,17 @@ CVarWrapper Host::Impl::RegisterVariable(Key owner, const std::string& name, con
 }
 
 void Host::Impl::SetVariable(Key key, const std::string& text) {
-    Variable* variable = FindVariable(key);
+    std::unique_lock<std::mutex> lock(mutex);
+    Variable* variable = FindVariableLocked(key);
     if (!variable) return;
     std::string stored = variable->hasMin || variable->hasMax ? RangedText(*variable, text) : text;
     if (stored == variable->value) return;
     const std::string previous = std::exchange(variable->value, std::move(stored));
-    // A copy: a callback may add callbacks or remove the variable while these run.
-    const auto callbacks = variable->callbacks;
-    for (const auto& callback : callbacks) CallPlugin([&] { callback(previous, CVarWrapper(key)); });
+    // A copy: a callback may add callbacks or remove the variable while these run, and
+    // they run without the host's lock.
+    const std::vector<VariableCallback> callbacks = variable->callbacks;
+    lock.unlock();
+    for (const auto& callback : callbacks) CallPlugin([&] { (*callback)(previous, CVarWrapper(key)); });
 }
 
 } // namespace sim

@@ -31,45 +31,86 @@ Game NewGame(Place place) {
 } // namespace
 
 void Host::Impl::FireHook(const std::string& event) {
-    // Hooks added by these callbacks wait for the next call; removed ones are skipped.
-    std::vector<Key> ids;
-    for (const Hook& hook : hooks)
-        if (hook.event == event) ids.push_back(hook.id);
-    for (Key id : ids) {
-        auto hook = std::find_if(hooks.begin(), hooks.end(), [id](const Hook& h) { return h.id == id; });
-        if (hook == hooks.end()) continue;
-        auto callback = hook->callback;
-        CallPlugin([&] { callback(event); });
+    // Hooks added by these callbacks wait for the next call; removed ones are skipped. The
+    // usual one or two hooks of an event are collected without allocating.
+    struct DueHook {
+        Key id = 0;
+        HookCallback callback;
+    };
+    constexpr std::size_t kInline = 4;
+    DueHook inlineDue[kInline];
+    std::vector<DueHook> moreDue;
+    std::size_t count = 0;
+    std::uint64_t removedBefore = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        removedBefore = hooksRemoved;
+        for (const Hook& hook : hooks) {
+            if (hook.event != event) continue;
+            if (count < kInline) inlineDue[count] = DueHook{hook.id, hook.callback};
+            else moreDue.push_back(DueHook{hook.id, hook.callback});
+            ++count;
+        }
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const DueHook& due = i < kInline ? inlineDue[i] : moreDue[i - kInline];
+        if (i > 0) {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (hooksRemoved != removedBefore &&
+                std::none_of(hooks.begin(), hooks.end(), [&](const Hook& h) { return h.id == due.id; }))
+                continue;
+        }
+        CallPlugin([&] { (*due.callback)(event); });
     }
 }
 
+Key Host::Impl::CurrentServerKey() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return game.serverKey;
+}
+
 void Host::Impl::LeaveGame() {
-    if (game.place == Place::Menu) return;
-    const Key leaving = game.serverKey;
+    Key leaving = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (game.place == Place::Menu) return;
+        leaving = game.serverKey;
+    }
     FireHook(hooks::kGameDestroyed);
+    std::lock_guard<std::mutex> lock(mutex);
     if (game.serverKey == leaving) game = Game{};
 }
 
 void Host::Impl::EnterGame(Game next, const std::string& line) {
     LeaveGame();
-    game = std::move(next);
-    const Key entered = game.serverKey;
+    const Key entered = next.serverKey;
+    const bool isMatch = next.place == Place::Match;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        game = std::move(next);
+    }
     Print(line);
     FireHook(hooks::kInputSystemStarted);
-    if (game.place == Place::Match && game.serverKey == entered) ScheduleMatchClock(entered);
+    if (isMatch && CurrentServerKey() == entered) ScheduleMatchClock(entered);
 }
 
 // The running match reports its game time every whole second after its start.
 void Host::Impl::ScheduleMatchClock(Key serverKey) {
     Schedule(kHostOwner, 1.0, [this, serverKey] {
-        if (game.serverKey != serverKey || game.ended) return;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (game.serverKey != serverKey || game.ended) return;
+        }
         ScheduleMatchClock(serverKey);
         FireHook(hooks::kGameTimeUpdated);
     }, false);
 }
 
 void Host::StartMatch(int playlistId) {
-    d->searching = false;
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        d->searching = false;
+    }
     Game match = NewGame(Place::Match);
     match.playlistKey = NewKey();
     match.winnerKey = NewKey();
@@ -78,38 +119,56 @@ void Host::StartMatch(int playlistId) {
 }
 
 void Host::EndMatch(unsigned char winnerTeam) {
+    std::unique_lock<std::mutex> lock(d->mutex);
     if (d->game.place != Place::Match || d->game.ended) {
+        lock.unlock();
         d->Print("sim_end: no running match");
         return;
     }
     const Key match = d->game.serverKey;
     d->game.winner = winnerTeam;
+    const std::optional<double> mmrDelay = d->mmrDelay;
+    lock.unlock();
     d->Print("Match ended; winner: team " + std::to_string(winnerTeam));
     d->FireHook(hooks::kMatchWinnerSet);
-    if (d->game.serverKey == match) {
-        d->game.ended = true;
-        d->FireHook(hooks::kMatchEnded);
-    }
-    if (d->mmrDelay) d->Schedule(kHostOwner, *d->mmrDelay, [this] { ReportMmr(); });
+    lock.lock();
+    const bool stillThisMatch = d->game.serverKey == match;
+    if (stillThisMatch) d->game.ended = true;
+    lock.unlock();
+    if (stillThisMatch) d->FireHook(hooks::kMatchEnded);
+    if (mmrDelay) d->Schedule(kHostOwner, *mmrDelay, [this] { ReportMmr(); });
 }
 
 void Host::ReportMmr(std::optional<std::string> playerId) {
     const std::string id = playerId.value_or(kPlayerId);
     d->Print("MMR updated for player " + id);
     std::vector<Key> tokens;
-    for (const auto& entry : d->mmrNotifiers) tokens.push_back(entry.first);
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        for (const auto& entry : d->mmrNotifiers) tokens.push_back(entry.first);
+    }
     for (Key token : tokens) {
-        auto notifier = d->mmrNotifiers.find(token);
-        if (notifier == d->mmrNotifiers.end()) continue;
-        auto callback = notifier->second.callback;
+        std::function<void(UniqueIDWrapper)> callback;
+        {
+            std::lock_guard<std::mutex> lock(d->mutex);
+            auto notifier = d->mmrNotifiers.find(token);
+            if (notifier == d->mmrNotifiers.end()) continue;
+            callback = notifier->second.callback;
+        }
         d->CallPlugin([&] { callback(UniqueIDWrapper(id)); });
     }
 }
 
-void Host::SetMmrDelay(std::optional<double> seconds) { d->mmrDelay = seconds; }
+void Host::SetMmrDelay(std::optional<double> seconds) {
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->mmrDelay = seconds;
+}
 
 void Host::SetParty(Party party) {
-    d->party = party;
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        d->party = party;
+    }
     static const char* const names[] = {"none", "leader", "member"};
     d->Print(std::string("Party: ") + names[static_cast<int>(party)]);
 }
@@ -146,29 +205,47 @@ bool Host::EnterWorkshop(const std::string& path) {
 }
 
 void Host::StartSearch() {
-    if (d->searching) return;
-    d->searching = true;
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        if (d->searching) return;
+        d->searching = true;
+    }
     d->Print("Searching for a match");
 }
 
-void Host::SetUiLanguage(std::optional<std::string> code) { d->uiLanguage = std::move(code); }
+void Host::SetUiLanguage(std::optional<std::string> code) {
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->uiLanguage = std::move(code);
+}
 
 void Host::PressKey(const std::string& key) {
+    std::unique_lock<std::mutex> lock(d->mutex);
     auto bind = d->binds.find(key);
     if (bind == d->binds.end()) {
+        lock.unlock();
         d->Print("No bind for key " + key);
         return;
     }
     const std::string command = bind->second; // the bound command may rebind the key
+    lock.unlock();
     RunLine(command);
 }
 
 std::string Host::Status() const {
+    std::lock_guard<std::mutex> lock(d->mutex);
     return "game: " + PlaceText(d->game) + "; search: " + (d->searching ? "on" : "off");
 }
 
-Place Host::CurrentPlace() const { return d->game.place; }
-bool Host::IsSearching() const { return d->searching; }
+Place Host::CurrentPlace() const {
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->game.place;
+}
+
+bool Host::IsSearching() const {
+    std::lock_guard<std::mutex> lock(d->mutex);
+    return d->searching;
+}
+
 std::string Host::PlayerId() const { return kPlayerId; }
 
 std::string PartyLeaderId(Party party) {

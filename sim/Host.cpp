@@ -9,13 +9,20 @@
 namespace sim {
 
 namespace {
-Host* currentHost = nullptr;
+std::atomic<Host*> currentHost{nullptr};
 std::atomic<Key> keySequence{1};
 } // namespace
 
+thread_local int Host::Impl::pluginDepth = 0;
+thread_local bool Host::Impl::onRenderSide = false;
+thread_local int Host::Impl::commandDepth = 0;
+
 Key NewKey() { return keySequence.fetch_add(1); }
 
-Host::Impl* CurrentImpl() { return currentHost ? &currentHost->impl() : nullptr; }
+Host::Impl* CurrentImpl() {
+    Host* host = currentHost.load();
+    return host ? &host->impl() : nullptr;
+}
 
 Host::Impl* ImplFor(Key owner) {
     Host::Impl* impl = CurrentImpl();
@@ -26,7 +33,8 @@ Host::Impl::Impl(Host& owner, HostOptions hostOptions)
     : host(owner), options(std::move(hostOptions)), uiLanguage(options.uiLanguage) {}
 
 void Host::Impl::Print(std::string text) {
-    lines.push_back(ConsoleLine{now, std::move(text)});
+    std::lock_guard<std::mutex> lock(outputMutex);
+    lines.push_back(ConsoleLine{now.load(), std::move(text)});
     if (sink) sink(lines.back());
 }
 
@@ -45,32 +53,54 @@ Host::Host(HostOptions options) : d(std::make_unique<Impl>(*this, std::move(opti
 }
 
 Host::~Host() {
-    UnloadPlugin();
-    if (currentHost == this) currentHost = nullptr;
+    UnloadPlugin();                              // stops the rendering thread first
+    Host* self = this;
+    currentHost.compare_exchange_strong(self, nullptr);
 }
 
-Host* Host::Current() { return currentHost; }
+Host* Host::Current() { return currentHost.load(); }
 
-void Host::SetLineSink(std::function<void(const ConsoleLine&)> sink) { d->sink = std::move(sink); }
+void Host::SetLineSink(std::function<void(const ConsoleLine&)> sink) {
+    std::lock_guard<std::mutex> lock(d->outputMutex);
+    d->sink = std::move(sink);
+}
 const std::vector<ConsoleLine>& Host::Lines() const { return d->lines; }
-void Host::ClearLines() { d->lines.clear(); }
+
+std::size_t Host::LineCount() const {
+    std::lock_guard<std::mutex> lock(d->outputMutex);
+    return d->lines.size();
+}
+
+std::vector<ConsoleLine> Host::LinesFrom(std::size_t first) const {
+    std::lock_guard<std::mutex> lock(d->outputMutex);
+    if (first >= d->lines.size()) return {};
+    return {d->lines.begin() + static_cast<std::ptrdiff_t>(first), d->lines.end()};
+}
+
+void Host::ClearLines() {
+    std::lock_guard<std::mutex> lock(d->outputMutex);
+    d->lines.clear();
+}
 void Host::Print(std::string text) { d->Print(std::move(text)); }
 
 const std::vector<ToastRecord>& Host::Toasts() const { return d->toasts; }
 
 std::optional<std::string> Host::ToastTexturePath(const std::string& name) const {
+    std::lock_guard<std::mutex> lock(d->mutex);
     auto found = d->toastTextures.find(name);
     if (found == d->toastTextures.end()) return std::nullopt;
     return found->second;
 }
 
 std::vector<std::string> Host::HookedEvents() const {
+    std::lock_guard<std::mutex> lock(d->mutex);
     std::set<std::string> names;
     for (const Hook& hook : d->hooks) names.insert(hook.event);
     return {names.begin(), names.end()};
 }
 
 std::size_t Host::RegistrationCount() const {
+    std::lock_guard<std::mutex> lock(d->mutex);
     if (!d->plugin) return 0;
     const Key owner = d->plugin->owner;
     auto owned = [owner](const auto& item) { return item.owner == owner; };
@@ -82,9 +112,13 @@ std::size_t Host::RegistrationCount() const {
            std::count_if(d->mmrNotifiers.begin(), d->mmrNotifiers.end(), ownedValue);
 }
 
-void Host::RefuseCvarName(const std::string& name) { d->refusedNames.insert(name); }
+void Host::RefuseCvarName(const std::string& name) {
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->refusedNames.insert(name);
+}
 
 void Host::ScriptLookups(std::vector<bool> controllerAnswers, std::vector<bool> priAnswers) {
+    std::lock_guard<std::mutex> lock(d->mutex);
     d->controllerAnswers.assign(controllerAnswers.begin(), controllerAnswers.end());
     d->priAnswers.assign(priAnswers.begin(), priAnswers.end());
 }

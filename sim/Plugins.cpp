@@ -32,23 +32,39 @@ bool Host::LoadPlugin(BakkesMod::Plugin::GetPluginFunction getPlugin,
     LoadedPlugin loaded;
     loaded.owner = NewKey();
     loaded.object = object;
-    loaded.window = dynamic_cast<PluginSettingsWindow*>(object);
+    loaded.window = nullptr;                     // shown once onLoad has finished
     loaded.cvarManager = std::make_shared<CVarManagerWrapper>(loaded.owner);
     loaded.gameWrapper = std::make_shared<GameWrapper>(loaded.owner);
     object->cvarManager = loaded.cvarManager;
     object->gameWrapper = loaded.gameWrapper;
-    d->plugin = std::move(loaded);
+    {
+        std::lock_guard<std::mutex> lock(d->mutex);
+        d->plugin = std::move(loaded);
+        d->liveOwner = d->plugin->owner;
+    }
     d->CallPlugin([object] { object->onLoad(); });
+    // The page is drawn only from here on, so no frame sees a half-loaded plug-in.
+    std::unique_lock<std::shared_mutex> pageGone(d->pageLifetime);
+    if (d->plugin && d->plugin->object == object) d->plugin->window = dynamic_cast<PluginSettingsWindow*>(object);
     return true;
 }
 
 void Host::UnloadPlugin() {
+    d->StopRendering();
     if (!d->plugin) return;
     BakkesModPlugin* object = d->plugin->object;
     const Key owner = d->plugin->owner;
+    {
+        // Waits for a frame being drawn elsewhere (the window's main thread) to end; no
+        // frame starts afterwards.
+        std::unique_lock<std::shared_mutex> pageGone(d->pageLifetime);
+        d->plugin->window = nullptr;
+    }
     d->CallPlugin([object] { object->onUnload(); });
     if (d->lastDeleteMe) d->CallPlugin([deleteMe = d->lastDeleteMe] { deleteMe(); });
     d->DropRegistrationsOf(owner);
+    std::lock_guard<std::mutex> lock(d->mutex);
+    d->liveOwner = kHostOwner;
     d->plugin.reset();
 }
 
@@ -57,8 +73,11 @@ bool Host::ReloadPlugin() {
         d->Print("No plug-in to reload");
         return false;
     }
+    const bool wasRendering = d->renderRunning;
     UnloadPlugin();
-    return LoadPlugin(d->lastGetPlugin, d->lastDeleteMe);
+    const bool loaded = LoadPlugin(d->lastGetPlugin, d->lastDeleteMe);
+    if (wasRendering) d->StartRendering(d->render.framesPerSecond);
+    return loaded;
 }
 
 bool Host::HasPlugin() const { return d->plugin.has_value(); }
@@ -66,6 +85,9 @@ BakkesMod::Plugin::BakkesModPlugin* Host::Plugin() const { return d->plugin ? d-
 PluginSettingsWindow* Host::SettingsWindow() const { return d->plugin ? d->plugin->window : nullptr; }
 
 void Host::Impl::DropRegistrationsOf(Key owner) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (std::any_of(hooks.begin(), hooks.end(), [owner](const Hook& hook) { return hook.owner == owner; }))
+        ++hooksRemoved;
     hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [owner](const Hook& hook) { return hook.owner == owner; }),
                 hooks.end());
     auto eraseOwned = [owner](auto& container) {

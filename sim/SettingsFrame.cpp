@@ -66,26 +66,40 @@ void EndSettingsWindow(ImGuiWindow* settings, Host::Impl& host) {
 
 } // namespace
 
-void Host::DrawSettingsFrames(int frames) {
-    if (!d->plugin || !d->plugin->window) return;
-    if (!d->imgui) d->imgui.reset(CreateSettingsContext());
-    ImGuiContext* context = d->imgui.get();
-    for (int frame = 0; frame < frames && d->plugin && d->plugin->window; ++frame) {
+void Host::DrawSettingsFrames(int frames) { d->DrawFramesHere(frames); }
+
+void Host::Impl::DrawFramesHere(int frames) {
+    RenderSideScope renderSide;
+    std::shared_lock<std::shared_mutex> alive(pageLifetime);
+    std::lock_guard<std::mutex> oneFrameAtATime(drawMutex);
+    if (!plugin || !plugin->window) return;
+    if (!imgui) imgui.reset(CreateSettingsContext());
+    ImGuiContext* context = imgui.get();
+    BakkesMod::Plugin::PluginSettingsWindow* window = plugin->window;
+    for (int frame = 0; frame < frames; ++frame) {
         ImGui::SetCurrentContext(context);
         ImGui::GetIO().DeltaTime = 1.0f / 60.0f;
         ImGui::NewFrame();
         ImGui::SetNextWindowSize(ImVec2(800.0f, 600.0f));
         ImGui::Begin("Postplay");
         ImGuiWindow* settings = ImGui::GetCurrentWindow();
-        BakkesMod::Plugin::PluginSettingsWindow* window = d->plugin->window;
-        d->CallPlugin([&] {
+        CallPlugin([&] {
             window->SetImGuiContext(reinterpret_cast<std::uintptr_t>(context));
             window->RenderSettings();
         });
         ImGui::SetCurrentContext(context);
-        EndSettingsWindow(settings, *d);
+        EndSettingsWindow(settings, *this);
         ImGui::Render();
     }
+}
+
+bool Host::DrawSettingsPage(const std::function<void(BakkesMod::Plugin::PluginSettingsWindow&)>& draw) {
+    RenderSideScope renderSide;
+    std::shared_lock<std::shared_mutex> alive(d->pageLifetime);
+    if (!d->plugin || !d->plugin->window) return false;
+    BakkesMod::Plugin::PluginSettingsWindow* window = d->plugin->window;
+    d->CallPlugin([&] { draw(*window); });
+    return true;
 }
 
 } // namespace sim

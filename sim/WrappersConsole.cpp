@@ -19,6 +19,7 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defau
 CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
     auto* host = ImplFor(memory_address);
     if (!host) return CVarWrapper();
+    std::lock_guard<std::mutex> lock(host->mutex);
     auto found = host->variables.find(name);
     return found == host->variables.end() ? CVarWrapper() : CVarWrapper(found->second.key);
 }
@@ -26,6 +27,7 @@ CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
 bool CVarManagerWrapper::removeCvar(std::string name) {
     auto* host = ImplFor(memory_address);
     if (!host) return false;
+    std::lock_guard<std::mutex> lock(host->mutex);
     auto found = host->variables.find(name);
     if (found == host->variables.end() || found->second.owner != memory_address) return false;
     host->variableNames.erase(found->second.key);
@@ -37,12 +39,15 @@ void CVarManagerWrapper::registerNotifier(std::string name, std::function<void(s
                                           std::string description, unsigned char /*permissions*/) {
     auto* host = ImplFor(memory_address);
     if (!host || name.empty() || !callback) return;
-    host->notifiers[name] = sim::Notifier{memory_address, std::move(callback), std::move(description)};
+    auto shared = std::make_shared<const std::function<void(std::vector<std::string>)>>(std::move(callback));
+    std::lock_guard<std::mutex> lock(host->mutex);
+    host->notifiers[name] = sim::Notifier{memory_address, std::move(shared), std::move(description)};
 }
 
 bool CVarManagerWrapper::removeNotifier(std::string name) {
     auto* host = ImplFor(memory_address);
     if (!host) return false;
+    std::lock_guard<std::mutex> lock(host->mutex);
     auto found = host->notifiers.find(name);
     if (found == host->notifiers.end() || found->second.owner != memory_address) return false;
     host->notifiers.erase(found);
@@ -70,17 +75,22 @@ void CVarManagerWrapper::loadCfg(std::string path) {
 
 void CVarManagerWrapper::setBind(std::string key, std::string command) {
     auto* host = ImplFor(memory_address);
-    if (host && !key.empty()) host->binds[key] = std::move(command);
+    if (!host || key.empty()) return;
+    std::lock_guard<std::mutex> lock(host->mutex);
+    host->binds[key] = std::move(command);
 }
 
 void CVarManagerWrapper::removeBind(std::string key) {
     auto* host = ImplFor(memory_address);
-    if (host) host->binds.erase(key);
+    if (!host) return;
+    std::lock_guard<std::mutex> lock(host->mutex);
+    host->binds.erase(key);
 }
 
 std::string CVarManagerWrapper::getBindStringForKey(std::string key) {
     auto* host = ImplFor(memory_address);
     if (!host) return {};
+    std::lock_guard<std::mutex> lock(host->mutex);
     auto found = host->binds.find(key);
     return found == host->binds.end() ? std::string() : found->second;
 }
@@ -88,41 +98,44 @@ std::string CVarManagerWrapper::getBindStringForKey(std::string key) {
 // ---- CVarWrapper ------------------------------------------------------------------------
 
 namespace {
-sim::Variable* Resolve(std::uintptr_t key) {
+// Reads the variable of `key` under the host's lock; `fallback` when there is none.
+template <class Read, class Result>
+Result ReadVariable(std::uintptr_t key, Read read, Result fallback) {
     auto* host = CurrentImpl();
-    return host && key != 0 ? host->FindVariable(key) : nullptr;
+    if (!host || key == 0) return fallback;
+    std::lock_guard<std::mutex> lock(host->mutex);
+    const sim::Variable* variable = host->FindVariableLocked(key);
+    return variable ? read(*variable) : fallback;
 }
 } // namespace
 
 std::string CVarWrapper::getCVarName() {
-    auto* variable = Resolve(memory_address);
-    return variable ? variable->name : std::string();
+    return ReadVariable(memory_address, [](const sim::Variable& v) { return v.name; }, std::string());
 }
 
 std::string CVarWrapper::getDescription() {
-    auto* variable = Resolve(memory_address);
-    return variable ? variable->description : std::string();
+    return ReadVariable(memory_address, [](const sim::Variable& v) { return v.description; }, std::string());
 }
 
 std::string CVarWrapper::getStringValue() {
-    auto* variable = Resolve(memory_address);
-    return variable ? variable->value : std::string();
+    return ReadVariable(memory_address, [](const sim::Variable& v) { return v.value; }, std::string());
 }
 
 int CVarWrapper::getIntValue() {
-    auto* variable = Resolve(memory_address);
-    return variable ? sim::TruncateToInt(sim::ReadNumber(variable->value)) : 0;
+    return ReadVariable(memory_address, [](const sim::Variable& v) { return sim::TruncateToInt(sim::ReadNumber(v.value)); },
+                        0);
 }
 
 float CVarWrapper::getFloatValue() {
-    auto* variable = Resolve(memory_address);
-    return variable ? static_cast<float>(sim::ReadNumber(variable->value)) : 0.0f;
+    return ReadVariable(memory_address,
+                        [](const sim::Variable& v) { return static_cast<float>(sim::ReadNumber(v.value)); }, 0.0f);
 }
 
 bool CVarWrapper::getBoolValue() { return getIntValue() != 0; }
 
 void CVarWrapper::setValue(std::string value) {
-    if (Resolve(memory_address)) CurrentImpl()->SetVariable(memory_address, value);
+    auto* host = CurrentImpl();
+    if (host && memory_address != 0) host->SetVariable(memory_address, value);
 }
 
 void CVarWrapper::setValue(int value) { setValue(std::to_string(value)); }
@@ -130,6 +143,10 @@ void CVarWrapper::setValue(int value) { setValue(std::to_string(value)); }
 void CVarWrapper::setValue(float value) { setValue(sim::NumberText(value)); }
 
 void CVarWrapper::addOnValueChanged(std::function<void(std::string, CVarWrapper)> callback) {
-    auto* variable = Resolve(memory_address);
-    if (variable && callback) variable->callbacks.push_back(std::move(callback));
+    auto* host = CurrentImpl();
+    if (!host || memory_address == 0 || !callback) return;
+    auto shared = std::make_shared<const std::function<void(std::string, CVarWrapper)>>(std::move(callback));
+    std::lock_guard<std::mutex> lock(host->mutex);
+    if (sim::Variable* variable = host->FindVariableLocked(memory_address))
+        variable->callbacks.push_back(std::move(shared));
 }

@@ -10,12 +10,16 @@ using sim::ImplFor;
 void GameWrapper::HookEvent(std::string eventName, std::function<void(std::string)> callback) {
     auto* host = ImplFor(memory_address);
     if (!host || !callback) return;
-    host->hooks.push_back(sim::Hook{sim::NewKey(), memory_address, std::move(eventName), std::move(callback)});
+    auto shared = std::make_shared<const std::function<void(std::string)>>(std::move(callback));
+    std::lock_guard<std::mutex> lock(host->mutex);
+    host->hooks.push_back(sim::Hook{sim::NewKey(), memory_address, std::move(eventName), std::move(shared)});
 }
 
 void GameWrapper::UnhookEvent(std::string eventName) {
     auto* host = ImplFor(memory_address);
     if (!host) return;
+    std::lock_guard<std::mutex> lock(host->mutex);
+    ++host->hooksRemoved;
     auto& hooks = host->hooks;
     hooks.erase(std::remove_if(hooks.begin(), hooks.end(),
                                [&](const sim::Hook& hook) {
@@ -26,30 +30,39 @@ void GameWrapper::UnhookEvent(std::string eventName) {
 
 void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> callback, float seconds) {
     auto* host = ImplFor(memory_address);
-    if (host && callback) host->SchedulePluginCallback(std::move(callback), seconds);
+    if (host && callback) host->SchedulePluginCallback(memory_address, std::move(callback), seconds);
 }
 
 void GameWrapper::Execute(std::function<void(GameWrapper*)> callback) {
     auto* host = ImplFor(memory_address);
-    if (host && callback) host->SchedulePluginCallback(std::move(callback), 0.0f);
+    if (host && callback) host->SchedulePluginCallback(memory_address, std::move(callback), 0.0f);
 }
 
-bool GameWrapper::IsInGame() {
-    auto* host = ImplFor(memory_address);
-    return host && host->game.place != sim::Place::Menu;
+namespace {
+// The current game's server key when `owner` is live and the game is `wanted` (any game
+// when `onlineOnly` is false), else 0.
+sim::Key CurrentServer(sim::Key owner, bool onlineOnly) {
+    auto* host = ImplFor(owner);
+    if (!host) return 0;
+    std::lock_guard<std::mutex> lock(host->mutex);
+    const sim::Place place = host->game.place;
+    const bool wanted = onlineOnly ? place == sim::Place::Match : place != sim::Place::Menu;
+    return wanted ? host->game.serverKey : 0;
 }
+} // namespace
 
-bool GameWrapper::IsInOnlineGame() {
-    auto* host = ImplFor(memory_address);
-    return host && host->game.place == sim::Place::Match;
-}
+bool GameWrapper::IsInGame() { return CurrentServer(memory_address, false) != 0; }
+
+bool GameWrapper::IsInOnlineGame() { return CurrentServer(memory_address, true) != 0; }
 
 ServerWrapper GameWrapper::GetOnlineGame() {
-    return IsInOnlineGame() ? ServerWrapper(CurrentImpl()->game.serverKey) : ServerWrapper();
+    const sim::Key server = CurrentServer(memory_address, true);
+    return server ? ServerWrapper(server) : ServerWrapper();
 }
 
 ServerWrapper GameWrapper::GetCurrentGameState() {
-    return IsInGame() ? ServerWrapper(CurrentImpl()->game.serverKey) : ServerWrapper();
+    const sim::Key server = CurrentServer(memory_address, false);
+    return server ? ServerWrapper(server) : ServerWrapper();
 }
 
 namespace {
@@ -64,7 +77,9 @@ bool NextAnswer(std::deque<bool>& answers) {
 
 PlayerControllerWrapper GameWrapper::GetPlayerController() {
     auto* host = ImplFor(memory_address);
-    if (!host || !NextAnswer(host->controllerAnswers)) return PlayerControllerWrapper();
+    if (!host) return PlayerControllerWrapper();
+    std::lock_guard<std::mutex> lock(host->mutex);
+    if (!NextAnswer(host->controllerAnswers)) return PlayerControllerWrapper();
     return PlayerControllerWrapper(host->controllerKey);
 }
 
@@ -79,7 +94,9 @@ MMRWrapper GameWrapper::GetMMRWrapper() {
 
 UnrealStringWrapper GameWrapper::GetUILanguage() {
     auto* host = ImplFor(memory_address);
-    if (!host || !host->uiLanguage) return UnrealStringWrapper();
+    if (!host) return UnrealStringWrapper();
+    std::lock_guard<std::mutex> lock(host->mutex);
+    if (!host->uiLanguage) return UnrealStringWrapper();
     return UnrealStringWrapper(*host->uiLanguage);
 }
 
@@ -95,7 +112,9 @@ std::string GameWrapper::GetBakkesModPath() {
 
 void GameWrapper::LoadToastTexture(std::string name, std::string path) {
     auto* host = ImplFor(memory_address);
-    if (host) host->toastTextures[name] = std::move(path);
+    if (!host) return;
+    std::lock_guard<std::mutex> lock(host->mutex);
+    host->toastTextures[name] = std::move(path);
 }
 
 void GameWrapper::Toast(std::string title, std::string text, std::string texture, float timeout,
@@ -103,6 +122,7 @@ void GameWrapper::Toast(std::string title, std::string text, std::string texture
     auto* host = ImplFor(memory_address);
     if (!host) return;
     host->Print("toast: " + title + ": " + text);
+    std::lock_guard<std::mutex> lock(host->mutex);
     host->toasts.push_back(sim::ToastRecord{std::move(title), std::move(text), std::move(texture), timeout, toastType,
                                             width, height});
 }
@@ -110,42 +130,51 @@ void GameWrapper::Toast(std::string title, std::string text, std::string texture
 // ---- Objects of the current game -------------------------------------------------------
 
 namespace {
-// The current game when `serverKey` names it.
-const sim::Game* GameOf(std::uintptr_t serverKey) {
+// A copy of the current game, taken under the host's lock; nullopt without a host.
+std::optional<sim::Game> CurrentGame() {
     auto* host = CurrentImpl();
-    if (!host || serverKey == 0 || host->game.serverKey != serverKey) return nullptr;
-    return &host->game;
+    if (!host) return std::nullopt;
+    std::lock_guard<std::mutex> lock(host->mutex);
+    return host->game;
+}
+
+// The current game when `serverKey` names it.
+std::optional<sim::Game> GameOf(std::uintptr_t serverKey) {
+    std::optional<sim::Game> game = CurrentGame();
+    if (!game || serverKey == 0 || game->serverKey != serverKey) return std::nullopt;
+    return game;
 }
 } // namespace
 
 GameSettingPlaylistWrapper ServerWrapper::GetPlaylist() {
-    const sim::Game* game = GameOf(memory_address);
+    const std::optional<sim::Game> game = GameOf(memory_address);
     return game && game->playlistKey ? GameSettingPlaylistWrapper(game->playlistKey) : GameSettingPlaylistWrapper();
 }
 
 TeamWrapper ServerWrapper::GetGameWinner() {
-    const sim::Game* game = GameOf(memory_address);
+    const std::optional<sim::Game> game = GameOf(memory_address);
     return game && game->winner ? TeamWrapper(game->winnerKey) : TeamWrapper();
 }
 
 int GameSettingPlaylistWrapper::GetPlaylistId() {
-    auto* host = CurrentImpl();
-    if (!host || IsNull() || host->game.playlistKey != memory_address) return -1;
-    return host->game.playlistId;
+    const std::optional<sim::Game> game = CurrentGame();
+    if (!game || IsNull() || game->playlistKey != memory_address) return -1;
+    return game->playlistId;
 }
 
 unsigned char TeamWrapper::GetTeamNum() {
-    auto* host = CurrentImpl();
-    if (!host || IsNull() || host->game.winnerKey != memory_address || !host->game.winner) return 255;
-    return *host->game.winner;
+    const std::optional<sim::Game> game = CurrentGame();
+    if (!game || IsNull() || game->winnerKey != memory_address || !game->winner) return 255;
+    return *game->winner;
 }
 
 // ---- The local player ------------------------------------------------------------------
 
 PriWrapper PlayerControllerWrapper::GetPRI() {
     auto* host = CurrentImpl();
-    if (!host || IsNull() || memory_address != host->controllerKey || !NextAnswer(host->priAnswers))
-        return PriWrapper();
+    if (!host || IsNull() || memory_address != host->controllerKey) return PriWrapper();
+    std::lock_guard<std::mutex> lock(host->mutex);
+    if (!NextAnswer(host->priAnswers)) return PriWrapper();
     return PriWrapper(host->priKey);
 }
 
@@ -158,12 +187,15 @@ UniqueIDWrapper PlayerReplicationInfoWrapper::GetUniqueIdWrapper() {
 UniqueIDWrapper PriWrapper::GetPartyLeaderID() {
     auto* host = CurrentImpl();
     if (!host || IsNull() || memory_address != host->priKey) return UniqueIDWrapper();
+    std::lock_guard<std::mutex> lock(host->mutex);
     return UniqueIDWrapper(sim::PartyLeaderId(host->party));
 }
 
 bool MatchmakingWrapper::IsSearching() {
     auto* host = CurrentImpl();
-    return host && !IsNull() && memory_address == host->matchmakingKey && host->searching;
+    if (!host || IsNull() || memory_address != host->matchmakingKey) return false;
+    std::lock_guard<std::mutex> lock(host->mutex);
+    return host->searching;
 }
 
 // ---- MMR notifications -----------------------------------------------------------------
@@ -172,6 +204,7 @@ std::unique_ptr<MMRNotifierToken> MMRWrapper::RegisterMMRNotifier(std::function<
     auto* host = ImplFor(memory_address);
     if (!host || !callback) return std::make_unique<MMRNotifierToken>(0); // registers nothing
     const sim::Key id = sim::NewKey();
+    std::lock_guard<std::mutex> lock(host->mutex);
     host->mmrNotifiers.emplace(id, sim::MmrNotifier{memory_address, std::move(callback)});
     return std::make_unique<MMRNotifierToken>(id);
 }
@@ -179,5 +212,8 @@ std::unique_ptr<MMRNotifierToken> MMRWrapper::RegisterMMRNotifier(std::function<
 MMRNotifierToken::MMRNotifierToken(std::uint64_t tokenId) : id(tokenId) {}
 
 MMRNotifierToken::~MMRNotifierToken() {
-    if (auto* host = CurrentImpl(); host && id != 0) host->mmrNotifiers.erase(id);
+    auto* host = CurrentImpl();
+    if (!host || id == 0) return;
+    std::lock_guard<std::mutex> lock(host->mutex);
+    host->mmrNotifiers.erase(id);
 }

@@ -1,7 +1,9 @@
 #include "storage/PersistentStorage.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
+#include <random>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -31,15 +33,78 @@ bool DropUnstorableCharacters(std::string& text) {
     return text.size() != before;
 }
 
-// Writes `contents` to a file beside `target`, then renames it over `target`, so the
-// target is always either the previous file or the complete new one. Returns an empty
-// text on success, else why it failed (the previous file is then left as it was).
-std::string ReplaceFileAtomically(const fs::path& target, const std::string& contents) {
-    fs::path temporary = target;
-    temporary += ".tmp";
+constexpr int kMaxLinkHops = 40;
+
+// The file a write must replace: `file` itself, or the end of its chain of symbolic links
+// (relative links read from the link's own folder). Empty, with `why`, on a loop.
+fs::path FinalTarget(const fs::path& file, std::string& why) {
+    fs::path target = file;
+    for (int hops = 0;; ++hops) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(target, error))) return target;
+        if (hops == kMaxLinkHops) {
+            why = "too many levels of symbolic links";
+            return {};
+        }
+        const fs::path link = fs::read_symlink(target, error);
+        if (error) {
+            why = error.message();
+            return {};
+        }
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+}
+
+// A name for this write's own temporary file, beside `target`.
+fs::path TemporaryBeside(const fs::path& target) {
+    static std::atomic<unsigned> writes{0};
+    static const unsigned process = std::random_device{}();
+    return target.parent_path() /
+           fs::path(target.filename().string() + fmt::format(".{:08x}{:04x}.tmp", process, writes++ & 0xffffu));
+}
+
+bool IsTemporaryOf(const fs::path& candidate, const fs::path& target) {
+    const std::string name = candidate.filename().string();
+    const std::string prefix = target.filename().string() + ".";
+    const std::string suffix = ".tmp";
+    return name.size() > prefix.size() + suffix.size() - 1 && name.compare(0, prefix.size(), prefix) == 0 &&
+           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Temporaries of `target` that an interrupted write left behind. Writes are serialized, so
+// none of them belongs to a write in progress.
+void RemoveLeftoverTemporaries(const fs::path& target) {
+    std::error_code error;
+    std::vector<fs::path> leftovers;
+    for (fs::directory_iterator entry(target.parent_path(), error); !error && entry != fs::directory_iterator();
+         entry.increment(error)) {
+        if (IsTemporaryOf(entry->path(), target)) leftovers.push_back(entry->path());
+    }
+    for (const fs::path& leftover : leftovers) fs::remove(leftover, error);
+}
+
+bool IsReadOnly(const fs::file_status& status) {
+    constexpr fs::perms anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    return fs::exists(status) && (status.permissions() & anyWrite) == fs::perms::none;
+}
+
+// Writes `contents` to a temporary file beside `file`'s final target, then renames it over
+// that target, so the target is always either the previous file or the complete new one.
+// Returns an empty text on success, else why nothing was saved (the previous file is then
+// left as it was).
+std::string ReplaceFileAtomically(const fs::path& file, const std::string& contents) {
+    std::string why;
+    const fs::path target = FinalTarget(file, why);
+    if (target.empty()) return why;
+    std::error_code error;
+    const fs::file_status existing = fs::status(target, error);
+    if (IsReadOnly(existing)) return "the file is read-only";
+    if (fs::exists(existing) && !fs::is_regular_file(existing)) return "it is not a regular file";
+
+    const fs::path temporary = TemporaryBeside(target);
     std::error_code ignored;
     {
-        std::ofstream out(temporary, std::ios::out | std::ios::trunc);
+        std::ofstream out(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
         if (!out) return "the temporary file " + temporary.string() + " cannot be created";
         out << contents;
         out.flush();
@@ -49,12 +114,13 @@ std::string ReplaceFileAtomically(const fs::path& target, const std::string& con
             return "writing " + temporary.string() + " failed";
         }
     }
-    std::error_code error;
+    if (fs::exists(existing)) fs::permissions(temporary, existing.permissions(), ignored);
     fs::rename(temporary, target, error);
     if (error) {
         fs::remove(temporary, ignored);
         return error.message();
     }
+    RemoveLeftoverTemporaries(target);
     return {};
 }
 
@@ -131,7 +197,11 @@ void PersistentStorage::AddCVar(const std::string& name) {
             name);
         return;
     }
-    cache[name] = MakeCachedCvar(name, cvar.getStringValue(), cvar.getDescription());
+    CachedCvar entry = MakeCachedCvar(name, cvar.getStringValue(), cvar.getDescription());
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        cache[name] = std::move(entry);
+    }
     const std::weak_ptr<void> token = lifetime;
     cvar.addOnValueChanged([this, token](std::string oldValue, CVarWrapper changed) {
         if (token.expired()) return;
@@ -140,8 +210,17 @@ void PersistentStorage::AddCVar(const std::string& name) {
 }
 
 void PersistentStorage::OnStoredCvarChanged(std::string /*oldValue*/, CVarWrapper cvar) {
-    const auto entry = cache.find(cvar.getCVarName());
-    if (entry != cache.end()) entry->second = MakeCachedCvar(entry->first, cvar.getStringValue(), cvar.getDescription());
+    const std::string name = cvar.getCVarName();
+    bool known = false;
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        known = cache.count(name) != 0;
+    }
+    if (known) {
+        CachedCvar entry = MakeCachedCvar(name, cvar.getStringValue(), cvar.getDescription());
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        cache[name] = std::move(entry);
+    }
     if (autoWrite && loaded) WriteStorageFile();
 }
 
@@ -149,16 +228,71 @@ void PersistentStorage::WriteStorageFile() {
     // Before the delayed load the variables still hold their defaults: writing them now
     // would replace the player's saved settings.
     if (!loaded) return;
+    {
+        std::lock_guard<std::mutex> lock(writeMutex);
+        writeRequested = true;
+        if (writing) return;                     // the thread writing now writes once more for us
+        writing = true;
+    }
+    struct WriterDone {
+        PersistentStorage& storage;
+        ~WriterDone() {
+            std::lock_guard<std::mutex> lock(storage.writeMutex);
+            storage.writing = false;
+        }
+    } done{*this};
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(writeMutex);
+            if (!writeRequested) return;
+            writeRequested = false;
+        }
+        WriteOnce();
+    }
+}
 
+void PersistentStorage::WriteOnce() {
+    RefreshCacheFromHost();
+    const std::string failure = ReplaceFileAtomically(storageFile, FileContents());
+    if (!failure.empty()) {
+        Log("PersistentStorage: could not write {}, the settings were not saved and the previous file is kept: {}",
+            storageFile.string(), failure);
+    }
+}
+
+// A change callback on the other thread may have read an older value than the one the
+// variable holds now; reading every value again here makes the write hold the latest.
+// Variables the host no longer has (after an unload) keep their cached values.
+void PersistentStorage::RefreshCacheFromHost() {
+    std::vector<std::string> names;
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        for (const auto& entry : cache) names.push_back(entry.first);
+    }
+    for (const std::string& name : names) {
+        CVarWrapper cvar = cvarManager->getCvar(name);
+        if (!cvar) continue;
+        std::string value = cvar.getStringValue();
+        std::string cleaned = value;
+        DropUnstorableCharacters(cleaned);
+        {
+            std::lock_guard<std::mutex> lock(cacheMutex);
+            auto entry = cache.find(name);
+            if (entry == cache.end() || entry->second.value == cleaned) continue;
+        }
+        CachedCvar refreshed = MakeCachedCvar(name, std::move(value), cvar.getDescription());
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        cache[name] = std::move(refreshed);
+    }
+}
+
+std::string PersistentStorage::FileContents() const {
+    std::lock_guard<std::mutex> lock(cacheMutex);
     std::string contents;
     for (const auto& [name, cvar] : cache) {
         contents += fmt::format("{} \"{}\" //{}\n", name, cvar.value, cvar.description);
     }
-
-    const std::string failure = ReplaceFileAtomically(storageFile, contents);
-    if (!failure.empty()) {
-        Log("PersistentStorage: could not write {}, the previous file is kept: {}", storageFile.string(), failure);
-    }
+    return contents;
 }
 
 void PersistentStorage::LoadStorageFile() {

@@ -8,15 +8,25 @@
 //   - Nothing is written before the stored values were loaded (a write requested earlier,
 //     by "writeconfig" or by destruction, is skipped), so an early write never replaces
 //     the saved settings with defaults.
-//   - The file is replaced atomically: written beside it, then renamed over it.
+//   - The file is replaced atomically: written to a temporary file of its own in the same
+//     folder, then renamed over it. A temporary left behind by a crash is removed by the
+//     next write. When the file is a symbolic link, the link's target is replaced (in the
+//     target's folder) and the link stays. The file's permissions are kept; a file made
+//     read-only, or one that cannot be written, is left as it is and one log line says the
+//     settings were not saved and why.
+//   - Writes are serialized, and a change made while a write runs (on the other thread) is
+//     written once more by that same writer after re-reading the variables, so the file
+//     written last holds the latest values.
 //   - A value or description holding a double quote, a line break or another character
 //     that would read back as something else is cleaned before it is written, with one
 //     log line, so a line always reads back as the one variable it names.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "host/CVarWrapper.h"
@@ -53,12 +63,21 @@ public:
 
 private:
     std::filesystem::path MakeStorageFilePath(const std::string& storageName);
+    void RefreshCacheFromHost();                 // no lock held while the host is read
+    std::string FileContents() const;
+    void WriteOnce();
 
     std::shared_ptr<CVarManagerWrapper> cvarManager;
     std::shared_ptr<GameWrapper> gameWrapper;
     std::filesystem::path storageFile;
     bool autoWrite;
-    bool loaded = false;
+    std::atomic<bool> loaded{false};
+
+    mutable std::mutex cacheMutex;               // guards `cache`
     std::map<std::string, CachedCvar> cache;
+
+    std::mutex writeMutex;                       // guards the two flags below
+    bool writing = false;                        // a thread is writing the file now
+    bool writeRequested = false;                 // a change arrived that is not written yet
     std::shared_ptr<void> lifetime = std::make_shared<char>(); // the delayed load checks it
 };

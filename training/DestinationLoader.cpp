@@ -20,8 +20,14 @@ bool CanTravelInConsoleLine(const std::string& text) {
 void PostplayPlugin::_LoadTrainingDestination() {
     switch (*trainingMode) {
     case TrainingMode::Custom: {
-        std::string& code = *customTrainingPackCode;
-        if (!ValidateTrainingPackCode(code)) {
+        // The check upper-cases the kept code in place, in one step with reading it.
+        std::string code;
+        const bool valid = customTrainingPackCode->Update([&code](std::string& kept) {
+            const bool accepted = ValidateTrainingPackCode(kept);
+            code = kept;
+            return accepted;
+        });
+        if (!valid) {
             Log("Invalid training pack code: {}", code);
             return;
         }
@@ -29,12 +35,13 @@ void PostplayPlugin::_LoadTrainingDestination() {
         return;
     }
     case TrainingMode::Workshop: {
-        if (workshopMap->empty()) {
+        const std::string map = workshopMap->Get();
+        if (map.empty()) {
             Log("No workshop map selected");
             return;
         }
         // The command keeps the stored form: folder, a backslash, entry; nothing normalised.
-        const std::string mapPath = *workshopMapsFolder + "\\" + *workshopMap;
+        const std::string mapPath = workshopMapsFolder->Get() + "\\" + map;
         if (!IsWorkshopMapFile(mapPath)) {
             Log("Invalid workshop maps folder or map");
             return;

@@ -1,5 +1,6 @@
 #include "training/WorkshopMaps.h"
 
+#include <algorithm>
 #include <optional>
 #include <system_error>
 #include <utility>
@@ -76,27 +77,28 @@ std::vector<std::string> FindWorkshopMaps(std::string folder) {
 }
 
 void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string> /*words*/) {
-    workshopMaps->clear();
+    const std::uint64_t scan = workshopMaps->Clear();
 
-    const std::string folder = *workshopMapsFolder;
+    const std::string folder = workshopMapsFolder->Get();
     if (folder.empty()) {
         cvarManager->log("Workshop maps folder is not set. Please set a valid folder path.");
         return;
     }
 
-    *workshopMaps = FindWorkshopMaps(folder);
-    if (workshopMaps->empty()) {
+    // Built aside and swapped in whole: the page keeps drawing its snapshot meanwhile.
+    std::vector<std::string> found = FindWorkshopMaps(folder);
+    const bool none = found.empty();
+    const std::string selected = workshopMap->Get();
+    const bool selectedFound = std::find(found.begin(), found.end(), selected) != found.end();
+    if (!workshopMaps->ReplaceIfCurrent(std::move(found), scan)) return;  // a later clear or scan won
+    if (none) {
         cvarManager->log("No valid workshop maps found in folder: " + folder);
         return;
     }
 
-    const std::string& selected = *workshopMap;
-    if (selected.empty()) return;
-    for (const std::string& map : *workshopMaps) {
-        if (map == selected) return;
-    }
+    if (selected.empty() || selectedFound) return;
 
-    workshopMap->clear();
+    workshopMap->Set(std::string());
     CVarWrapper selection = cvarManager->getCvar("pp_workshop_map");
     if (selection) selection.setValue(std::string());
     cvarManager->log("Selected workshop map is not valid anymore and has been reset.");

@@ -27,8 +27,8 @@ TEST_F(ConsoleVariablesTest, AFreshInstallHoldsEveryDefault) {
     EXPECT_TRUE(*p.enabled && *p.autoRequeue && *p.waitMmr && *p.enableCompetitive && *p.enableCasual);
     EXPECT_EQ(*p.trainingMode, TrainingMode::FreePlay);
     EXPECT_EQ(*p.requeueDelay, 0);
-    EXPECT_TRUE(p.customTrainingPackCode->empty() && p.workshopMapsFolder->empty() && p.workshopMap->empty() &&
-                p.toggleBind->empty() && p.workshopMaps->empty());
+    EXPECT_TRUE(p.customTrainingPackCode->Empty() && p.workshopMapsFolder->Empty() && p.workshopMap->Empty() &&
+                p.toggleBind->Empty() && p.workshopMaps->Empty());
 }
 
 TEST_F(ConsoleVariablesTest, ChangesReachTheCopiesWithinTheirRanges) {
@@ -128,25 +128,25 @@ TEST_F(ConsoleVariablesTest, TheStartUpScanRunsOnlyForAFolderUsableAtRegistratio
     LoadPlugin();
     Wait(1.0);
     EXPECT_EQ(*plugin().workshopMapsFolder, folder);
-    EXPECT_TRUE(plugin().workshopMaps->empty());
+    EXPECT_TRUE(plugin().workshopMaps->Empty());
     EXPECT_FALSE(Printed("> pp_find_workshop_maps"));
 
     // Nor does changing the folder in the console rescan.
     Run("pp_workshop_maps_folder \"" + folder + "\\\"");
     Wait(1.0);
-    EXPECT_TRUE(plugin().workshopMaps->empty());
+    EXPECT_TRUE(plugin().workshopMaps->Empty());
 
     // Already usable when the commands are registered: one scan, half a second later.
     PostplayPluginTestPeer::RegisterNotifiers(plugin());
     Wait(0.4);
-    EXPECT_TRUE(plugin().workshopMaps->empty());
+    EXPECT_TRUE(plugin().workshopMaps->Empty());
     Wait(0.2);
-    EXPECT_EQ(*plugin().workshopMaps, std::vector<std::string>{"Stadium\\stadium.upk"});
+    EXPECT_EQ(*plugin().workshopMaps->Snapshot(), std::vector<std::string>{"Stadium\\stadium.upk"});
 
     // A folder that is not a directory schedules nothing.
-    plugin().workshopMaps->clear();
+    plugin().workshopMaps->Clear();
     Run("pp_workshop_maps_folder \"" + folder + "\\Stadium\\stadium.upk\"");
     PostplayPluginTestPeer::RegisterNotifiers(plugin());
     Wait(1.0);
-    EXPECT_TRUE(plugin().workshopMaps->empty());
+    EXPECT_TRUE(plugin().workshopMaps->Empty());
 }

@@ -36,18 +36,18 @@ TEST_F(LocalizationTest, TranslateFallsBackToEnglishThenToTheKey) {
     manager().AddTranslation("INT", "test_english_only", "first");
     manager().AddTranslation("INT", "test_english_only", "English only");
 
-    manager().activeLocale = "FRA";
+    manager().ActivateLocale("FRA");
     EXPECT_EQ(manager().Translate("postplay_disabled"), "Postplay desactive");
     EXPECT_EQ(manager().Translate("bind_to_toggle_toolip"), "Voir la liste des bind dans l'onglet \"Bindings\"");
     EXPECT_EQ(manager().Translate("test_english_only"), "English only");
     EXPECT_EQ(manager().Translate("reset"), "reset");
     EXPECT_EQ(manager().Translate("Language"), "Language");
 
-    manager().activeLocale = "INT";
+    manager().ActivateLocale("INT");
     EXPECT_EQ(manager().Translate("bind_to_toggle_toolip"), "See the bind list in the \"Bindings\" tab");
     EXPECT_EQ(manager().Translate("reset"), "reset");
 
-    manager().activeLocale = "";                 // no table at all: English, else the key
+    manager().ActivateLocale("");                 // no table at all: English, else the key
     EXPECT_EQ(manager().Translate("language"), "Language");
     EXPECT_EQ(manager().Translate("missing_key"), "missing_key");
 
@@ -64,7 +64,7 @@ TEST_F(LocalizationTest, FollowsTheGameLanguageAtFirstStart) {
         StartHost(c.game);
         LoadPlugin();
         EXPECT_EQ(manager().gameLocale, c.locale);
-        EXPECT_EQ(manager().activeLocale, c.locale);
+        EXPECT_EQ(manager().ActiveLocale(), c.locale);
         EXPECT_EQ(CvarValue("plugin_language"), c.locale);
         EXPECT_TRUE(Printed("Localization initialized. Game locale: " + c.locale + ", Active locale: " + c.locale));
         TearDown();
@@ -75,12 +75,12 @@ TEST_F(LocalizationTest, TheVariableChoosesTheLanguageAndKeepsItsText) {
     LoadAndSettle();
     TakeLines();
     Run("plugin_language fr");
-    EXPECT_EQ(manager().activeLocale, "FRA");
+    EXPECT_EQ(manager().ActiveLocale(), "FRA");
     EXPECT_EQ(CvarValue("plugin_language"), "fr");
     Run("plugin_language xyz");
-    EXPECT_EQ(manager().activeLocale, "INT");
+    EXPECT_EQ(manager().ActiveLocale(), "INT");
     Run("plugin_language \"\"");
-    EXPECT_EQ(manager().activeLocale, "INT");
+    EXPECT_EQ(manager().ActiveLocale(), "INT");
     EXPECT_EQ(TakeLines(), (std::vector<std::string>{"> plugin_language fr", "Updated locale: FRA",
                                                      "> plugin_language xyz", "Updated locale: INT",
                                                      "> plugin_language \"\"", "Updated locale: INT"}));
@@ -90,7 +90,7 @@ TEST_F(LocalizationTest, SetLanguageStoresTheCanonicalCode) {
     LoadAndSettle();
     manager().SetLanguage("fr");
     EXPECT_EQ(CvarValue("plugin_language"), "FRA");
-    EXPECT_EQ(manager().activeLocale, "FRA");
+    EXPECT_EQ(manager().ActiveLocale(), "FRA");
     EXPECT_TRUE(Printed("Updated locale: FRA"));
     manager().SetLanguage("en");
     EXPECT_EQ(CvarValue("plugin_language"), "INT");
@@ -101,9 +101,9 @@ TEST_F(LocalizationTest, TheSavedLanguageWinsOverTheGameLanguage) {
     StartHost("INT");
     WriteText(home.path() / "cfg" / "Postplay.cfg", "plugin_language \"FRA\"\n");
     LoadPlugin();
-    EXPECT_EQ(manager().activeLocale, "INT");
+    EXPECT_EQ(manager().ActiveLocale(), "INT");
     Wait(0.2);
-    EXPECT_EQ(manager().activeLocale, "FRA");
+    EXPECT_EQ(manager().ActiveLocale(), "FRA");
     EXPECT_EQ(manager().gameLocale, "INT");
     EXPECT_TRUE(Printed("Updated locale: FRA"));
 }
@@ -111,7 +111,7 @@ TEST_F(LocalizationTest, TheSavedLanguageWinsOverTheGameLanguage) {
 TEST_F(LocalizationTest, WithoutItsVariableTheLanguageStillSwitchesUntilTheNextLoad) {
     StartHost();
     host->RefuseCvarName("plugin_language");
-    manager().activeLocale = "";                 // as at the library's first load
+    manager().ActivateLocale("");                 // as at the library's first load
     LoadPlugin();
     EXPECT_TRUE(Printed("PersistentStorage: Failed to register the cvar plugin_language"));
     EXPECT_TRUE(Printed("Localization initialized. Game locale: INT, Active locale: "));

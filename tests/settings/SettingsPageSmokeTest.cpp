@@ -46,7 +46,7 @@ TEST_P(SettingsPageSmoke, DrawsWithoutAFault) {
         EXPECT_EQ(line.find("failed"), std::string::npos) << line;
     }
     if (setup.rfind("workshop", 0) == 0 && setup != "workshop-missing") {
-        EXPECT_EQ(plugin().workshopMaps->size(), 2u) << "the first frame scanned the folder";
+        EXPECT_EQ(plugin().workshopMaps->Size(), 2u) << "the first frame scanned the folder";
     }
 }
 

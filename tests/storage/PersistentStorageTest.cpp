@@ -1,6 +1,7 @@
 #include <csignal>
 #include <cstdio>
 #include <random>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +52,23 @@ TEST_F(StorageTest, EachChangeRewritesTheWholeFile) {
     EXPECT_EQ(Config(), WithValue(delayed, "pp_mode", "custom"));
     Run("pp_mode freeplay");
     EXPECT_EQ(Config(), delayed);
+}
+
+// The game thread and the page's thread change settings at the same time: every write is
+// whole, and the file written last holds the values the variables hold in the end.
+TEST_F(StorageTest, TwoThreadsWritingAtOnceLeaveAWholeFileWithTheLastValues) {
+    LoadAndSettle();
+    std::thread page([&] {
+        for (int i = 0; i <= 60; ++i) host->HandToRenderThread("pp_requeue_delay " + std::to_string(i));
+    });
+    for (int i = 0; i <= 60; ++i) host->RunLine(i % 2 ? "pp_mode custom" : "pp_mode workshop");
+    page.join();
+
+    std::string expected = WithValue(kDefaultSettingsFile, "pp_requeue_delay", "60");
+    expected = WithValue(expected, "pp_mode", "workshop");
+    EXPECT_EQ(Config(), expected);
+    for (const auto& entry : fs::directory_iterator(ConfigFile().parent_path()))
+        EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }
 
 TEST_F(StorageTest, RestoresTheFileWithoutRewritingItDuringTheLoad) {
@@ -109,19 +127,36 @@ TEST_F(StorageTest, NeverReplacesTheSavedSettingsBeforeTheyAreLoaded) {
 TEST_F(StorageTest, AFailedWriteKeepsThePreviousFileAndSaysWhy) {
     LoadAndSettle();
     Run("writeconfig");
-    const fs::path temporary = ConfigFile().string() + ".tmp";
-    fs::create_directory(temporary);             // the temporary file cannot be created
+    const fs::path cfgFolder = ConfigFile().parent_path();
+    const auto temporaries = [&] {
+        std::size_t count = 0;
+        for (const auto& entry : fs::directory_iterator(cfgFolder))
+            count += entry.path().extension() == ".tmp" ? 1 : 0;
+        return count;
+    };
+
+    // The player made the file read-only: it is left alone, whoever runs the program.
+    fs::permissions(ConfigFile(), fs::perms::owner_read | fs::perms::group_read);
     TakeLines();
     Run("pp_requeue_delay 4");
     EXPECT_EQ(Config(), kDefaultSettingsFile);
     EXPECT_EQ(CountStartingWith(TakeLines(), "PersistentStorage: could not write"), 1u);
 
-    fs::remove(temporary);
     fs::remove(ConfigFile());
     fs::create_directories(ConfigFile() / "occupied"); // the rename cannot replace a folder
     Run("pp_requeue_delay 6");
     EXPECT_EQ(CountStartingWith(TakeLines(), "PersistentStorage: could not write"), 1u);
-    EXPECT_FALSE(fs::exists(temporary));
+    EXPECT_EQ(temporaries(), 0u);
+
+    // A temporary left by a crash goes with the next successful write; the file's
+    // permissions survive the rewrite.
+    fs::remove_all(ConfigFile());
+    WriteText(ConfigFile(), kDefaultSettingsFile);
+    fs::permissions(ConfigFile(), fs::perms::owner_read | fs::perms::owner_write);
+    WriteText(cfgFolder / "Postplay.cfg.0badc0de0001.tmp", "half a file");
+    Run("pp_requeue_delay 7");
+    EXPECT_EQ(temporaries(), 0u);
+    EXPECT_EQ(fs::status(ConfigFile()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(StorageTest, ARefusedOrUnknownVariableIsLoggedAndLeftOutOfTheFile) {

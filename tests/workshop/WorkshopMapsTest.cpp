@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -78,7 +80,7 @@ protected:
         folder = (home.path() / "maps").string();
     }
     void Refresh() { Run("pp_find_workshop_maps"); }
-    std::vector<std::string> Maps() { return *plugin().workshopMaps; }
+    std::vector<std::string> Maps() { return *plugin().workshopMaps->Snapshot(); }
     std::string folder;
 };
 
@@ -102,7 +104,7 @@ TEST_F(RefreshWorkshopMapsTest, ResetsASelectionThatDiffersEvenOnlyInCase) {
 
 TEST_F(RefreshWorkshopMapsTest, AnEmptyOrMaplessFolderKeepsTheSelectionAndEmptiesTheList) {
     Run("pp_workshop_maps_folder \"" + folder + "\"; pp_workshop_map Old\\old.upk");
-    *plugin().workshopMaps = {"Old\\old.upk"};
+    plugin().workshopMaps->Replace({"Old\\old.upk"});
 
     const std::string braces = folder + "{}";
     Run("pp_workshop_maps_folder \"" + braces + "\"");
@@ -110,10 +112,35 @@ TEST_F(RefreshWorkshopMapsTest, AnEmptyOrMaplessFolderKeepsTheSelectionAndEmptie
     EXPECT_TRUE(Printed("No valid workshop maps found in folder: " + braces));
     EXPECT_TRUE(Maps().empty());
 
-    *plugin().workshopMaps = {"Old\\old.upk"};
+    plugin().workshopMaps->Replace({"Old\\old.upk"});
     Run("pp_workshop_maps_folder \"\"");
     Refresh();
     EXPECT_TRUE(Printed("Workshop maps folder is not set. Please set a valid folder path."));
     EXPECT_TRUE(Maps().empty());
     EXPECT_EQ(CvarValue("pp_workshop_map"), "Old\\old.upk");
+}
+
+// A scan on one thread replaces the list while the page's thread reads it: every snapshot
+// is a whole list (none, or all the maps), and the last scan's list stays.
+TEST_F(RefreshWorkshopMapsTest, ASnapshotStaysWholeWhileAScanReplacesTheList) {
+    constexpr int kMaps = 40;
+    for (int i = 1; i < kMaps; ++i)
+        WriteText(home.path() / "maps" / ("Map" + std::to_string(i)) / "map.upk", "x");
+    Run("pp_workshop_maps_folder \"" + folder + "\"");
+
+    std::atomic<bool> scanning{true};
+    std::thread scanner([&] {
+        for (int scan = 0; scan < 30; ++scan) host->HandToRenderThread("pp_find_workshop_maps");
+        scanning = false;
+    });
+    std::size_t torn = 0;
+    while (scanning) {
+        const auto snapshot = plugin().workshopMaps->Snapshot();
+        const std::size_t size = snapshot->size();
+        for (const std::string& entry : *snapshot) torn += entry.empty() ? 1 : 0;
+        torn += size != 0 && size != static_cast<std::size_t>(kMaps) ? 1 : 0;
+    }
+    scanner.join();
+    EXPECT_EQ(torn, 0u);
+    EXPECT_EQ(Maps().size(), static_cast<std::size_t>(kMaps));
 }

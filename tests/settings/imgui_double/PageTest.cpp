@@ -92,7 +92,7 @@ TEST_F(PageTest, HeaderShowsTheVersionAndTwoLinkButtonsInTheirOwnColours) {
 TEST_F(PageTest, LeavesEveryImGuiStackAsItFoundItInEachMode) {
     for (const char* mode : {"freeplay", "custom", "workshop"}) {
         Run(std::string("pp_mode ") + mode);
-        plugin().workshopMaps->assign({"A\\a.upk", "B\\b.upk"});
+        plugin().workshopMaps->Replace({"A\\a.upk", "B\\b.upk"});
         Run("pp_workshop_maps_folder " + home.path().string());
         OpenCombo("##LanguageSelector");
         OpenCombo("##WorkshopMapSelector");

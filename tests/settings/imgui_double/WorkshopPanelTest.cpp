@@ -105,24 +105,24 @@ TEST_F(WorkshopPanelTest, DirectoryWithMapsOffersThemByFolderName) {
 
 TEST_F(WorkshopPanelTest, AutomaticScanRunsOncePerLibraryLifetime) {
     SetFolder(maps);                             // arrives after load: no start-up scan
-    ASSERT_TRUE(plugin().workshopMaps->empty());
+    ASSERT_TRUE(plugin().workshopMaps->Empty());
     auto calls = Frame();
-    EXPECT_EQ(plugin().workshopMaps->size(), 2u);
+    EXPECT_EQ(plugin().workshopMaps->Size(), 2u);
     EXPECT_TRUE(Has(calls, Kind::Combo, "##WorkshopMapSelector")) << "the scan runs before the selector";
 
-    plugin().workshopMaps->clear();
+    plugin().workshopMaps->Clear();
     Frame();
-    EXPECT_TRUE(plugin().workshopMaps->empty());
+    EXPECT_TRUE(plugin().workshopMaps->Empty());
 
     host->ReloadPlugin();                        // the same library: the scan stays used up
     Wait(1.0);
     ASSERT_EQ(*plugin().workshopMapsFolder, maps.string());
     Frame();
-    EXPECT_TRUE(plugin().workshopMaps->empty());
+    EXPECT_TRUE(plugin().workshopMaps->Empty());
 
     Click("Refresh");
     Frame();
-    EXPECT_EQ(plugin().workshopMaps->size(), 2u);
+    EXPECT_EQ(plugin().workshopMaps->Size(), 2u);
 }
 
 TEST_F(WorkshopPanelTest, MissingFolderIsReportedByTheFirstFrameAndEmptiedByRefresh) {
@@ -134,10 +134,10 @@ TEST_F(WorkshopPanelTest, MissingFolderIsReportedByTheFirstFrameAndEmptiedByRefr
     Frame();
     EXPECT_TRUE(TakeLines().empty()) << "only the first frame steps in by itself";
 
-    plugin().workshopMaps->assign({"Old\\old.upk"});
+    plugin().workshopMaps->Replace({"Old\\old.upk"});
     Click("Refresh");
     Frame();
-    EXPECT_TRUE(plugin().workshopMaps->empty());
+    EXPECT_TRUE(plugin().workshopMaps->Empty());
     EXPECT_EQ(TakeLines(), std::vector<std::string>{"Invalid workshop maps folder: " + gone});
 }
 
@@ -151,17 +151,17 @@ TEST_F(WorkshopPanelTest, TypingAFolderStoresEachEditAndScansAUsableOne) {
     Type("##WorkshopMapsFolder", maps.string());
     calls = Frame();
     EXPECT_EQ(CvarValue("pp_workshop_maps_folder"), maps.string());
-    EXPECT_EQ(plugin().workshopMaps->size(), 2u) << "scanned in the frame of the edit";
+    EXPECT_EQ(plugin().workshopMaps->Size(), 2u) << "scanned in the frame of the edit";
     EXPECT_EQ(ColouredLines(calls).front().first, "Error: Folder does not exist")
         << "the status line shows the folder as the frame began";
     EXPECT_TRUE(Has(Frame(), Kind::Combo, "##WorkshopMapSelector"));
 }
 
 TEST_F(WorkshopPanelTest, RefreshWithAnEmptyFolderEmptiesTheListQuietly) {
-    plugin().workshopMaps->assign({"Old\\old.upk"});
+    plugin().workshopMaps->Replace({"Old\\old.upk"});
     TakeLines();
     Click("Refresh");
     Frame();
-    EXPECT_TRUE(plugin().workshopMaps->empty());
+    EXPECT_TRUE(plugin().workshopMaps->Empty());
     EXPECT_TRUE(TakeLines().empty());
 }
