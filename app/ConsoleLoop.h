@@ -1,6 +1,6 @@
-// Standard input as the host's console. At a terminal the clock follows wall time and a
-// prompt is shown on standard error; from a pipe or file the lines run like a script.
-// Either way, end of input or a line "quit" / "exit" ends the console.
+// Standard input as the host's console. At a terminal it is an editing prompt on standard
+// error with a clock that follows wall time (app/InteractiveConsole.h); from a pipe or file
+// the lines run like a script. Either way a line "quit" / "exit" ends the console.
 #pragma once
 
 #include <string>

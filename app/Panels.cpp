@@ -55,7 +55,9 @@ void Panels::Submit(std::string line) {
 }
 
 void Panels::DrawSettings() {
-    PlaceNextWindow(8, 8, 720, 784);
+    // Wide enough for the page's two columns to hold every caption and button of either
+    // language side by side; the game panel and the console take the rest.
+    PlaceNextWindow(8, 8, 816, 784);
     if (ImGui::Begin("Settings")) {
         const bool drawn = host.DrawSettingsPage([](BakkesMod::Plugin::PluginSettingsWindow& page) {
             if (!ImGui::BeginTabBar("plugins")) return;
@@ -75,7 +77,7 @@ void Panels::DrawSettings() {
 }
 
 void Panels::DrawGame() {
-    PlaceNextWindow(736, 8, 536, 228);
+    PlaceNextWindow(832, 8, 440, 228);
     if (ImGui::Begin("Game")) {
         ImGui::TextUnformatted(host.Status().c_str());
         ImGui::SameLine();
@@ -115,7 +117,7 @@ void Panels::DrawGame() {
 }
 
 void Panels::DrawConsole() {
-    PlaceNextWindow(736, 244, 536, 548);
+    PlaceNextWindow(832, 244, 440, 548);
     if (ImGui::Begin("Console")) {
         const std::string& matches = consoleInput.Matches();  // an ambiguous Tab's, above the line
         const float footer = ImGui::GetStyle().ItemSpacing.y + ImGui::GetFrameHeightWithSpacing() +

@@ -18,8 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kWorkshopMaps = 1000;
-
 class TempHome {
 public:
     TempHome() {
@@ -34,18 +32,18 @@ public:
     fs::path path;
 };
 
-// A host with the plug-in loaded, a workshop folder of kWorkshopMaps maps and a Dear ImGui
+// A host with the plug-in loaded, a workshop folder of `mapCount` maps and a Dear ImGui
 // context of its own.
 class PageBench {
 public:
-    PageBench() {
+    explicit PageBench(int mapCount = 1000) {
         sim::HostOptions options;
         options.home = home.path;
         host = std::make_unique<sim::Host>(options);
         host->LoadPlugin(&getPlugin, &deleteMe);
         host->Advance(1.0);
         const fs::path maps = home.path / "maps";
-        for (int i = 0; i < kWorkshopMaps; ++i) {
+        for (int i = 0; i < mapCount; ++i) {
             const fs::path folder = maps / ("Map" + std::to_string(i));
             fs::create_directories(folder);
             std::ofstream(folder / ("map" + std::to_string(i) + ".upk")) << "map";
@@ -115,8 +113,8 @@ void BM_EmptyFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_EmptyFrame);
 
-void BM_PageFrame(benchmark::State& state, const char* mode, bool selectorOpen) {
-    PageBench bench;
+void BM_PageFrame(benchmark::State& state, const char* mode, bool selectorOpen, int mapCount = 1000) {
+    PageBench bench(mapCount);
     bench.SetMode(mode);
     bench.PageFrame();
     if (selectorOpen) {
@@ -129,5 +127,6 @@ BENCHMARK_CAPTURE(BM_PageFrame, FreePlay, "freeplay", false);
 BENCHMARK_CAPTURE(BM_PageFrame, CustomTraining, "custom", false);
 BENCHMARK_CAPTURE(BM_PageFrame, Workshop1000Maps, "workshop", false);
 BENCHMARK_CAPTURE(BM_PageFrame, Workshop1000MapsSelectorOpen, "workshop", true);
+BENCHMARK_CAPTURE(BM_PageFrame, Workshop10000MapsSelectorOpen, "workshop", true, 10000);
 
 } // namespace

@@ -113,12 +113,18 @@ void PostplayPlugin::_HandleQueue(float extraSeconds) {
     if (!PartyAllowsRequeue(*gameWrapper)) return;
 
     const float delay = static_cast<float>(requeueDelay ? requeueDelay->load() : 0) + extraSeconds;
+    const std::uintptr_t endedGame = gameWrapper->GetCurrentGameState().memory_address;
     gameWrapper->SetTimeout(
-        [this, alive = LifetimeToken()](GameWrapper* game) {
+        [this, alive = LifetimeToken(), endedGame](GameWrapper* game) {
             if (alive.expired()) return;
-            RunGuarded("starting the search", [this, game] {
-                // The search state is read when the timer fires, not when it was set.
+            RunGuarded("starting the search", [this, game, endedGame] {
+                // Everything is read when the timer fires, not when it was set: the player
+                // may have switched the plug-in or the re-queue off, started another match
+                // or a search meanwhile.
+                if (!IsOn(enabled) || !IsOn(autoRequeue)) return;
                 GameWrapper& current = game ? *game : *gameWrapper;
+                const ServerWrapper online = current.GetOnlineGame();
+                if (online && online.memory_address != endedGame) return;
                 if (current.GetMatchmakingWrapper().IsSearching()) return;
                 cvarManager->executeCommand(kQueueCommand, true);
             });

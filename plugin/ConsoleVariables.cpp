@@ -73,11 +73,13 @@ void KeepDelay(PostplayPlugin& plugin, CVarWrapper& cvar) {
 }
 
 // A rejected code leaves the last accepted one in the copy. An accepted code is copied
-// as the variable holds it: the loader upper-cases the copy when it loads the pack.
+// as the variable holds it: the loader upper-cases the copy when it loads the pack. An
+// empty value clears the copy, so a code the player deleted is not loaded any more, in
+// this session as after a restart.
 void KeepValidPackCode(PostplayPlugin& plugin, CVarWrapper& cvar) {
     const std::string value = cvar.getStringValue();
     std::string candidate = value;
-    if (ValidateTrainingPackCode(candidate)) plugin.customTrainingPackCode->Set(value);
+    if (value.empty() || ValidateTrainingPackCode(candidate)) plugin.customTrainingPackCode->Set(value);
 }
 
 } // namespace

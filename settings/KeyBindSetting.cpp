@@ -47,19 +47,23 @@ void PostplayPlugin::RenderKeyBindSetting() {
     ImGui::Button("?##bindHelp", ImVec2(0.0f, 0.0f));
     page::TooltipOnHover(helpText);
 
+    // While the player is not editing the box, it shows the stored key, also one that
+    // arrives after the first frame (the stored settings load a moment after the plug-in).
     const std::string storedKey = toggleBind->Get();
-    if (!state.keyBindBufferInitialized) {
+    if (!state.keyBindBufferInitialized || !state.keyBindEdited) {
         page::CopyToBuffer(storedKey, state.keyBindBuffer);
         state.keyBindBufferInitialized = true;
     }
     ImGui::PushItemWidth(kKeyBoxWidth);
-    ImGui::InputText("##BinKeyInput", state.keyBindBuffer, sizeof state.keyBindBuffer);
+    if (ImGui::InputText("##BinKeyInput", state.keyBindBuffer, sizeof state.keyBindBuffer))
+        state.keyBindEdited = true;
     ImGui::PopItemWidth();
     page::TooltipOnHover(helpText);
 
     if (storedKey != state.keyBindBuffer) {
         ImGui::SameLine();
         if (ImGui::Button(localization->Translate("bind").c_str(), ImVec2(0.0f, 0.0f))) {
+            state.keyBindEdited = false;         // the box follows the stored key again
             std::string key = state.keyBindBuffer;
             if (IsSafeKeyName(key)) {
                 // The job runs later on the game thread: it works on the key as it was when
@@ -74,12 +78,15 @@ void PostplayPlugin::RenderKeyBindSetting() {
         }
         ImGui::SameLine();
         const std::string resetLabel = localization->Translate("reset") + "##ResetBindKey";
-        if (ImGui::Button(resetLabel.c_str(), ImVec2(0.0f, 0.0f))) page::CopyToBuffer(storedKey, state.keyBindBuffer);
+        if (ImGui::Button(resetLabel.c_str(), ImVec2(0.0f, 0.0f))) {
+            page::CopyToBuffer(storedKey, state.keyBindBuffer);
+            state.keyBindEdited = false;
+        }
     }
 
     const std::string boundCommand = cvarManager->getBindStringForKey(state.keyBindBuffer);
     if (!boundCommand.empty() && boundCommand != toggleCommand) {
-        ImGui::TextColored(page::kNoticeColour, "%s", localization->Translate("this_key_is_already_bound").c_str());
+        page::MessageLine(page::kNoticeColour, localization->Translate("this_key_is_already_bound"));
     }
 }
 

@@ -14,6 +14,7 @@
 struct SettingsPageState {
     char keyBindBuffer[256] = {};                // the key name shown and edited in the bind box
     bool keyBindBufferInitialized = false;       // filled from the stored key on the first draw
+    bool keyBindEdited = false;                  // the player typed a key not yet bound or reset
     bool workshopAutoScanPending = true;         // one automatic workshop scan per library lifetime
 };
 
@@ -30,6 +31,14 @@ inline const ImVec4 kNoticeColour{1.0f, 0.7f, 0.0f, 1.0f};  // orange; also the 
 
 // The vertical gap between groups of the page.
 inline void Spacer() { ImGui::Dummy(ImVec2(0.0f, 10.0f)); }
+
+// A status or warning line. Some of these sentences are longer than a column is wide (in
+// French by half again), so a line that would pass the column's edge goes on below.
+inline void MessageLine(const ImVec4& colour, const std::string& text) {
+    ImGui::PushTextWrapPos(0.0f);                // 0: wrap at the edge of the column
+    ImGui::TextColored(colour, "%s", text.c_str());
+    ImGui::PopTextWrapPos();
+}
 
 // A tooltip for the item drawn just before.
 inline void TooltipOnHover(const std::string& text) {

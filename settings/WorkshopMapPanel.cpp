@@ -4,6 +4,8 @@
 // File-system trouble never leaves a frame: a folder whose status cannot be read (access
 // denied, a name too long, a loop of links...) is shown and treated as one that does not
 // exist, since the plug-in cannot reach anything there.
+#include <algorithm>
+#include <cstddef>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -75,15 +77,13 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
 
     switch (QueryFolderState(folderSnapshot)) {
     case FolderState::Empty:
-        ImGui::TextColored(page::kErrorColour, "%s", localization->Translate("workshop_map_folder_empty").c_str());
+        page::MessageLine(page::kErrorColour, localization->Translate("workshop_map_folder_empty"));
         return;
     case FolderState::Missing:
-        ImGui::TextColored(page::kErrorColour, "%s",
-                           localization->Translate("workshop_map_folder_doesnt_exist").c_str());
+        page::MessageLine(page::kErrorColour, localization->Translate("workshop_map_folder_doesnt_exist"));
         return;
     case FolderState::NotDirectory:
-        ImGui::TextColored(page::kErrorColour, "%s",
-                           localization->Translate("workshop_map_folder_not_directory").c_str());
+        page::MessageLine(page::kErrorColour, localization->Translate("workshop_map_folder_not_directory"));
         return;
     case FolderState::Directory:
         break;
@@ -91,10 +91,8 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
 
     maps = workshopMaps->Snapshot();              // what the scan just found, if one ran
     if (maps->empty()) {
-        ImGui::TextColored(page::kNoticeColour, "%s",
-                           localization->Translate("workshop_map_folder_no_map_found").c_str());
-        ImGui::TextColored(page::kNoticeColour, "%s",
-                           localization->Translate("workshop_map_folder_no_map_found_refresh").c_str());
+        page::MessageLine(page::kNoticeColour, localization->Translate("workshop_map_folder_no_map_found"));
+        page::MessageLine(page::kNoticeColour, localization->Translate("workshop_map_folder_no_map_found_refresh"));
         return;
     }
 
@@ -105,10 +103,25 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
     std::optional<std::string> chosen;
     ImGui::PushItemWidth(PanelItemWidth());
     if (ImGui::BeginCombo("##WorkshopMapSelector", preview.c_str(), 0)) {
-        for (const std::string& entry : *maps) {
-            const bool isSelected = entry == selected;
-            if (ImGui::Selectable(DisplayName(entry).c_str(), isSelected)) chosen = entry;
-            if (isSelected) ImGui::SetItemDefaultFocus();
+        // A folder may hold thousands of maps: only the rows in view are submitted. In the
+        // frame the popup opens, the selected row is submitted too, wherever it lies, so that
+        // the popup scrolls to it (SetItemDefaultFocus).
+        ImGuiListClipper clipper;
+        clipper.Begin(static_cast<int>(maps->size()));
+        if (!selected.empty() && ImGui::IsWindowAppearing()) {
+            const auto selectedEntry = std::find(maps->begin(), maps->end(), selected);
+            if (selectedEntry != maps->end()) {
+                const int selectedRow = static_cast<int>(selectedEntry - maps->begin());
+                clipper.ForceDisplayRangeByIndices(selectedRow, selectedRow + 1);
+            }
+        }
+        while (clipper.Step()) {
+            for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
+                const std::string& entry = (*maps)[static_cast<std::size_t>(row)];
+                const bool isSelected = entry == selected;
+                if (ImGui::Selectable(DisplayName(entry).c_str(), isSelected)) chosen = entry;
+                if (isSelected) ImGui::SetItemDefaultFocus();
+            }
         }
         ImGui::EndCombo();
     }
@@ -116,7 +129,7 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
     // Written once the list is no longer being walked: the write runs the host's callbacks.
     if (chosen) page::SetCvar(*cvarManager, "pp_workshop_map", *chosen);
     if (workshopMap->Empty()) {
-        ImGui::TextColored(page::kNoticeColour, "%s", localization->Translate("please_select_a_workshop_map").c_str());
+        page::MessageLine(page::kNoticeColour, localization->Translate("please_select_a_workshop_map"));
     }
     ImGui::Unindent();
 }

@@ -71,21 +71,6 @@ private:
     std::size_t commandStart = 0;
 };
 
-// Lines of a text file without their line ends; nullopt when the file cannot be read.
-std::optional<std::vector<std::string>> ReadLines(const std::filesystem::path& file) {
-    std::error_code error;
-    if (std::filesystem::is_directory(file, error)) return std::nullopt;
-    std::ifstream in(file);
-    if (!in) return std::nullopt;
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-    }
-    if (in.bad()) return std::nullopt;
-    return lines;
-}
 
 // sim_file and sim_dir take the whole rest of the line as their path, ';', '//' and quotes
 // included, so that scripts can make files whose names hold them; sim_render_do takes it as
@@ -103,9 +88,28 @@ std::optional<Command> RawPathCommand(const std::string& line) {
     return std::nullopt;
 }
 
+} // namespace
+
 std::vector<Command> ParseConsoleLine(const std::string& line) { return LineParser().Parse(line); }
 
-} // namespace
+std::optional<std::vector<std::string>> ReadLines(const std::filesystem::path& file) {
+    std::error_code error;
+    if (std::filesystem::is_directory(file, error)) return std::nullopt;
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+    }
+    if (in.bad()) return std::nullopt;
+    // A file saved by an editor that marks UTF-8 with a byte-order mark still has its first
+    // line read as written.
+    constexpr const char kByteOrderMark[] = "\xEF\xBB\xBF";
+    if (!lines.empty() && lines.front().compare(0, 3, kByteOrderMark) == 0) lines.front().erase(0, 3);
+    return lines;
+}
 
 std::string RestAfterName(const Command& command) {
     const std::string& text = command.text;

@@ -96,12 +96,17 @@ void Host::Impl::EnterGame(Game next, const std::string& line) {
 
 // The running match reports its game time every whole second after its start.
 void Host::Impl::ScheduleMatchClock(Key serverKey) {
-    Schedule(kHostOwner, 1.0, [this, serverKey] {
+    std::lock_guard<std::mutex> lock(mutex);
+    ScheduleMatchClockLocked(serverKey);
+}
+
+void Host::Impl::ScheduleMatchClockLocked(Key serverKey) {
+    ScheduleLocked(kHostOwner, 1.0, [this, serverKey] {
         {
             std::lock_guard<std::mutex> lock(mutex);
             if (game.serverKey != serverKey || game.ended) return;
+            ScheduleMatchClockLocked(serverKey);
         }
-        ScheduleMatchClock(serverKey);
         FireHook(hooks::kGameTimeUpdated);
     }, false);
 }

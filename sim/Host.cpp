@@ -49,6 +49,7 @@ Host::Host(HostOptions options) : d(std::make_unique<Impl>(*this, std::move(opti
     std::error_code ignored;
     std::filesystem::create_directories(d->options.home / "cfg", ignored);
     std::filesystem::create_directories(d->options.home / "data", ignored);
+    d->LoadBinds();
     currentHost = this;
 }
 

@@ -41,9 +41,14 @@
 // registration order, only when the stored text changed.
 //
 // Console: sim_file and sim_dir take the rest of the whole line as their path (';', '//' and
-// quotes included), so scripts can create files with any name; load_workshop takes the rest
-// of its command. In both, one pair of quotes around the whole path is taken off. Commands nested deeper than 32
-// (a bind or notifier that runs itself) are not run, with one line.
+// quotes included, one pair of quotes around the whole path taken off), so scripts can
+// create files with any name; sim_render_do takes the rest of the whole line as the line it
+// hands over. load_workshop takes everything after the first blank of its command, exactly
+// as written. loadCfg and scripts read LF and CRLF line ends and skip a UTF-8 byte-order
+// mark. Commands nested deeper than 32 (a bind or notifier that runs itself) are not run,
+// with one line.
+//
+// Key binds live in HOME/cfg/binds.cfg: read when the host starts, rewritten on every change.
 #pragma once
 
 #include <cstdint>
@@ -98,7 +103,8 @@ public:
     // ---- Console output -------------------------------------------------------------
     // Every console line is kept and handed to the sink (if any) as it is printed.
     // Forms: log lines verbatim; echoed commands "> COMMAND"; toasts "toast: TITLE: TEXT";
-    // a variable's value "NAME \"VALUE\""; unknown names "Unknown command: NAME".
+    // a variable's value "NAME \"VALUE\""; unknown names "Unknown command: NAME", with the
+    // name's control characters written as \t, \n, \r or \xNN.
     void SetLineSink(std::function<void(const ConsoleLine&)> sink);  // runs on the printing thread
     const std::vector<ConsoleLine>& Lines() const;  // only while no other thread prints
     std::size_t LineCount() const;

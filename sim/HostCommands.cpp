@@ -2,8 +2,10 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
-#include <unordered_map>
+#include <set>
+#include <vector>
 
+#include "sim/HostHelp.h"
 #include "sim/HostImpl.h"
 
 namespace sim {
@@ -43,12 +45,20 @@ using HostCommand = void (*)(Host&, Host::Impl&, const Command&);
 
 void Bind(Host&, Host::Impl& d, const Command& command) {
     if (command.words.size() < 3) return d.Print("bind: expected a key and a command");
-    d.binds[command.words[1]] = JoinWords(command, 2);
+    {
+        std::lock_guard<std::mutex> lock(d.mutex);
+        d.binds[command.words[1]] = JoinWords(command, 2);
+    }
+    d.SaveBinds();
 }
 
 void Unbind(Host&, Host::Impl& d, const Command& command) {
     if (command.words.size() < 2) return d.Print("unbind: expected a key");
-    d.binds.erase(command.words[1]);
+    {
+        std::lock_guard<std::mutex> lock(d.mutex);
+        if (d.binds.erase(command.words[1]) == 0) return;
+    }
+    d.SaveBinds();
 }
 
 void PressKey(Host& host, Host::Impl& d, const Command& command) {
@@ -63,8 +73,15 @@ void LoadTraining(Host& host, Host::Impl& d, const Command& command) {
     host.EnterTraining(command.words[1]);
 }
 
+// The path is everything after the first blank, exactly as written (leading blanks and
+// quotes included): a folder whose name starts with a blank still names its map.
+std::string RestAfterFirstBlank(const std::string& text) {
+    const std::size_t blank = text.find_first_of(" \t");
+    return blank == std::string::npos ? std::string() : text.substr(blank + 1);
+}
+
 void LoadWorkshop(Host& host, Host::Impl& d, const Command& command) {
-    const std::string path = RestAfterName(command);
+    const std::string path = RestAfterFirstBlank(command.text);
     if (path.empty()) return d.Print("load_workshop: expected a map path");
     host.EnterWorkshop(path);
 }
@@ -133,7 +150,24 @@ void SimFrame(Host& host, Host::Impl& d, const Command& command) {
     const std::string* text = Argument(command, 1);
     const auto frames = text ? ParseInteger<int>(*text) : std::optional<int>(1);
     if (!frames || *frames < 0) return d.Print("sim_frame: expected a number of frames");
-    host.DrawSettingsFrames(*frames);
+    host.DrawFramesOnRenderThread(*frames);
+}
+
+void SimRender(Host& host, Host::Impl& d, const Command& command) {
+    const std::string* mode = Argument(command, 1);
+    if (mode && *mode == "off" && command.words.size() == 2) return host.StopRendering();
+    if (mode && *mode == "on" && command.words.size() <= 3) {
+        const std::string* rateText = Argument(command, 2);
+        const auto rate = rateText ? ParseSeconds(*rateText) : std::optional<double>(60.0);
+        if (rate && *rate >= 1.0 && *rate <= 1000.0) return host.StartRendering(*rate);
+    }
+    d.Print("sim_render: expected on [FRAMES PER SECOND from 1 to 1000] or off");
+}
+
+void SimRenderDo(Host& host, Host::Impl& d, const Command& command) {
+    std::string line = RestAfterName(command);
+    if (line.empty()) return d.Print("sim_render_do: expected a console line");
+    host.HandToRenderThread(std::move(line));
 }
 
 void SimStatus(Host& host, Host::Impl& d, const Command&) { d.Print(host.Status()); }
@@ -157,39 +191,76 @@ void SimDir(Host&, Host::Impl& d, const Command& command) {
     if (!std::filesystem::is_directory(path, error)) d.Print("sim_dir: could not create " + text);
 }
 
-const std::unordered_map<std::string, HostCommand>& Commands() {
-    static const std::unordered_map<std::string, HostCommand> commands = {
-        {"bind", Bind},
-        {"unbind", Unbind},
-        {"sim_key", PressKey},
-        {"load_freeplay", LoadFreePlay},
-        {"load_training", LoadTraining},
-        {"load_workshop", LoadWorkshop},
-        {"queue", Queue},
-        {"sim_match", SimMatch},
-        {"sim_end", SimEnd},
-        {"sim_mmr", SimMmr},
-        {"sim_mmr_delay", SimMmrDelay},
-        {"sim_party", SimParty},
-        {"sim_menu", SimMenu},
-        {"sim_disconnect", SimDisconnect},
-        {"sim_language", SimLanguage},
-        {"sim_wait", SimWait},
-        {"sim_reload", SimReload},
-        {"sim_frame", SimFrame},
-        {"sim_status", SimStatus},
-        {"sim_file", SimFile},
-        {"sim_dir", SimDir},
+struct HostCommandEntry {
+    const char* name;
+    HostCommand run;
+    const char* arguments;                       // as help shows them; empty when none
+    const char* summary;                         // help's one line
+};
+
+// Every host command, in the order help lists them: dispatch and help read this one table.
+const std::vector<HostCommandEntry>& Commands() {
+    static const std::vector<HostCommandEntry> commands = {
+        {"help", ShowHelp, "[NAME]", "list the commands and console variables, or describe NAME"},
+        {"bind", Bind, "KEY COMMAND...", "run COMMAND... when KEY is pressed (kept in the home folder)"},
+        {"unbind", Unbind, "KEY", "remove KEY's bind"},
+        {"sim_key", PressKey, "KEY", "press KEY, running its bind"},
+        {"load_freeplay", LoadFreePlay, "", "leave the current game for free play"},
+        {"load_training", LoadTraining, "CODE", "leave the current game for the custom training pack CODE"},
+        {"load_workshop", LoadWorkshop, "PATH", "leave the current game for the workshop map file PATH"},
+        {"queue", Queue, "", "start the matchmaking search"},
+        {"sim_match", SimMatch, "ID", "start an online match in playlist ID (ends a running search)"},
+        {"sim_end", SimEnd, "TEAM", "the running match gets its winner, team TEAM, then ends"},
+        {"sim_mmr", SimMmr, "[ID]", "report an MMR update of the player (or of the player ID)"},
+        {"sim_mmr_delay", SimMmrDelay, "SECONDS|off", "report the player's MMR update SECONDS after each match end"},
+        {"sim_party", SimParty, "none|leader|member", "set the player's party"},
+        {"sim_menu", SimMenu, "", "leave the current game for the main menu"},
+        {"sim_disconnect", SimDisconnect, "", "lose the connection to the game"},
+        {"sim_language", SimLanguage, "CODE|none", "the game's language, read at the plug-in's next load"},
+        {"sim_wait", SimWait, "SECONDS", "advance the clock, running what falls due in time order"},
+        {"sim_reload", SimReload, "", "unload the plug-in and load it again"},
+        {"sim_frame", SimFrame, "[N]", "draw the settings page N frames (default 1) without a window"},
+        {"sim_render", SimRender, "on [FPS]|off", "draw the settings page on the rendering thread until off"},
+        {"sim_render_do", SimRenderDo, "LINE", "run LINE on the rendering thread between two frames"},
+        {"sim_status", SimStatus, "", "print where the player is and whether a search runs"},
+        {"sim_file", SimFile, "PATH", "create an empty file, with its folders"},
+        {"sim_dir", SimDir, "PATH", "create a folder, with its parents"},
     };
     return commands;
 }
 
+const HostCommandEntry* FindCommand(const std::string& name) {
+    for (const HostCommandEntry& entry : Commands())
+        if (name == entry.name) return &entry;
+    return nullptr;
+}
+
+// Commands that move the game, the clock, the drawing or the plug-in's lifetime: they run
+// on the game thread, as in the game, and wait for its next step when asked for elsewhere.
+bool BelongsToGameThread(const std::string& name) {
+    static const std::set<std::string> names = {
+        "sim_key", "load_freeplay", "load_training", "load_workshop", "queue", "sim_match", "sim_end",
+        "sim_mmr", "sim_party", "sim_menu", "sim_disconnect", "sim_wait", "sim_reload", "sim_frame",
+        "sim_render", "sim_render_do"};
+    return names.count(name) != 0;
+}
+
 } // namespace
 
+std::vector<HostCommandInfo> HostCommandList() {
+    std::vector<HostCommandInfo> list;
+    for (const HostCommandEntry& entry : Commands()) list.push_back({entry.name, entry.arguments, entry.summary});
+    return list;
+}
+
 bool Host::Impl::RunHostCommand(const Command& command) {
-    auto found = Commands().find(command.words.front());
-    if (found == Commands().end()) return false;
-    found->second(host, *this, command);
+    const HostCommandEntry* found = FindCommand(command.words.front());
+    if (!found) return false;
+    if (onRenderSide && BelongsToGameThread(command.words.front())) {
+        HandToGameThread(command.text);
+        return true;
+    }
+    found->run(host, *this, command);
     return true;
 }
 

@@ -108,6 +108,13 @@ struct Command {
     std::vector<std::string> words;
 };
 
+// The commands of one console line, as the grammar splits them.
+std::vector<Command> ParseConsoleLine(const std::string& line);
+
+// Lines of a text file without their line ends (LF or CRLF), a UTF-8 byte-order mark at
+// its start left out; nullopt when the file cannot be read.
+std::optional<std::vector<std::string>> ReadLines(const std::filesystem::path& file);
+
 // The command's text after its name and the blanks that follow, as "load_workshop" and
 // "sim_file" read their path; one pair of surrounding quotes is taken off.
 std::string RestAfterName(const Command& command);
@@ -197,6 +204,9 @@ struct Host::Impl {
     std::set<std::string> refusedNames;
     std::map<std::string, Notifier> notifiers;
     std::map<std::string, std::string> binds;
+    std::mutex bindsFileMutex;                   // one write of the binds file at a time
+    void SaveBinds();                            // without mutex held
+    void LoadBinds();
     static thread_local int commandDepth;        // nesting of RunLine on this thread
 
     Variable* FindVariableLocked(Key key);       // mutex held; the pointer is valid while it is
@@ -241,6 +251,7 @@ struct Host::Impl {
     void LeaveGame();
     void EnterGame(Game next, const std::string& line);
     void ScheduleMatchClock(Key serverKey);
+    void ScheduleMatchClockLocked(Key serverKey);
 
     // ---- Settings page (drawn on the rendering side only, one thread at a time)
     std::unique_ptr<ImGuiContext, ImGuiContextDeleter> imgui;

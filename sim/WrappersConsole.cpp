@@ -76,15 +76,21 @@ void CVarManagerWrapper::loadCfg(std::string path) {
 void CVarManagerWrapper::setBind(std::string key, std::string command) {
     auto* host = ImplFor(memory_address);
     if (!host || key.empty()) return;
-    std::lock_guard<std::mutex> lock(host->mutex);
-    host->binds[key] = std::move(command);
+    {
+        std::lock_guard<std::mutex> lock(host->mutex);
+        host->binds[key] = std::move(command);
+    }
+    host->SaveBinds();
 }
 
 void CVarManagerWrapper::removeBind(std::string key) {
     auto* host = ImplFor(memory_address);
     if (!host) return;
-    std::lock_guard<std::mutex> lock(host->mutex);
-    host->binds.erase(key);
+    {
+        std::lock_guard<std::mutex> lock(host->mutex);
+        if (host->binds.erase(key) == 0) return;
+    }
+    host->SaveBinds();
 }
 
 std::string CVarManagerWrapper::getBindStringForKey(std::string key) {

@@ -12,13 +12,21 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The entry's type, following links. A path that is not found (a dangling link) is just
-// "not found"; any other failure gives nullopt and ends the scan.
-std::optional<fs::file_type> TypeOf(const fs::directory_entry& entry) {
+// Whether the entry is a `wanted` (a directory or a regular file), following links. The
+// listing of the folder already tells the type of each entry, and directory_entry answers
+// from it: only a link, or an entry whose type the listing left open, costs a status query.
+// A path that is not found (a dangling link) is just not `wanted`; any other failure gives
+// nullopt and ends the scan.
+std::optional<bool> IsOfType(const fs::directory_entry& entry, fs::file_type wanted) {
     std::error_code error;
+    const bool matches =
+        wanted == fs::file_type::directory ? entry.is_directory(error) : entry.is_regular_file(error);
+    if (!error) return matches;
+    // The status query failed: ask for the whole status again, which tells "not found" from
+    // a real failure. Rare (broken links, unreadable entries), so the second query costs nothing.
     const fs::file_status status = entry.status(error);
     if (status.type() == fs::file_type::none) return std::nullopt;
-    return status.type();
+    return status.type() == wanted;
 }
 
 bool HasMapExtension(const fs::path& file) {
@@ -36,9 +44,9 @@ SubfolderScan FindMapFile(const fs::path& subfolder, std::string& fileName) {
     std::error_code error;
     fs::directory_iterator file(subfolder, error);
     for (; !error && file != fs::directory_iterator(); file.increment(error)) {
-        const std::optional<fs::file_type> type = TypeOf(*file);
-        if (!type) return SubfolderScan::Failed;
-        if (*type != fs::file_type::regular || !HasMapExtension(file->path())) continue;
+        const std::optional<bool> regular = IsOfType(*file, fs::file_type::regular);
+        if (!regular) return SubfolderScan::Failed;
+        if (!*regular || !HasMapExtension(file->path())) continue;
         fileName = file->path().filename().string();
         return SubfolderScan::Found;
     }
@@ -52,9 +60,9 @@ std::vector<std::string> ScanFolder(const fs::path& root) {
 
     fs::directory_iterator entry(root, error);
     for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
-        const std::optional<fs::file_type> type = TypeOf(*entry);
-        if (!type) break;
-        if (*type != fs::file_type::directory) continue;
+        const std::optional<bool> directory = IsOfType(*entry, fs::file_type::directory);
+        if (!directory) break;
+        if (!*directory) continue;
 
         std::string fileName;
         const SubfolderScan scan = FindMapFile(entry->path(), fileName);

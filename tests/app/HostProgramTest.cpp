@@ -108,17 +108,6 @@ TEST_F(HostProgramTest, AtATerminalPromptsOnStandardErrorAndStopsAtQuit) {
     EXPECT_THAT(result.out, Not(HasSubstr("postplay> "))) << "the prompt stays off standard output";
 }
 
-TEST_F(HostProgramTest, AtATerminalEndOfInputRunsAnUnfinishedLastLineThenEnds) {
-    ChildRun terminal;
-    terminal.inputIsTerminal = true;
-    terminal.input = "sim_match 2\nsim_status\x04\x04";  // Ctrl-D mid-line hands the line over, then ends
-
-    const ChildResult result = RunHost({}, terminal);
-
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_THAT(SplitLines(result.out), Contains(EndsWith("game: match 2; search: off")));
-}
-
 TEST_F(HostProgramTest, ReloadingThePluginKeepsItsLibraryUsable) {
     const ChildResult result = RunHost({Script("reload.pp", "sim_reload\nsim_reload\nsim_status\n")});
 

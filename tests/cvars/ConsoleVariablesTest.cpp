@@ -66,7 +66,12 @@ TEST_F(ConsoleVariablesTest, ARejectedPackCodeKeepsTheLastAcceptedOne) {
     EXPECT_EQ(*plugin().customTrainingPackCode, "abcd-1234-efgh-5678");
     EXPECT_EQ(CvarValue("pp_custom_training_pack_code"), "ABCD-12#4-EFGH-5678");
 
+    // Deleting the whole code clears the copy: the old pack is not loaded any more.
+    Run("pp_custom_training_pack_code \"\"");
+    EXPECT_EQ(*plugin().customTrainingPackCode, "");
+
     // A code the variable already holds at registration is taken without the check.
+    Run("pp_custom_training_pack_code ABCD-12#4-EFGH-5678");
     PostplayPluginTestPeer::RegisterCVars(plugin());
     EXPECT_EQ(*plugin().customTrainingPackCode, "ABCD-12#4-EFGH-5678");
 }

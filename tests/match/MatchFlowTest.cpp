@@ -125,6 +125,27 @@ TEST_F(MatchFlowTest, ASearchAlreadyRunningWhenTheRequeueTimerFiresIsLeftAlone) 
     EXPECT_TRUE(host->IsSearching());
 }
 
+// The re-queue timer reads the state when it fires: a new online match, or the plug-in or
+// the re-queue switched off during the delay, means no search.
+TEST_F(MatchFlowTest, TheRequeueTimerStartsNothingThatNoLongerFits) {
+    const std::vector<std::string> changesDuringTheDelay = {"sim_match 13", "pp_toggle", "pp_enabled 0",
+                                                            "pp_requeue 0"};
+    for (const std::string& change : changesDuringTheDelay) {
+        Run("pp_enabled 1; pp_requeue 1; sim_menu");
+        EndMatchWithoutWaitingForMmr(11);
+        Wait(1);
+        Run(change);
+        Wait(5);
+        EXPECT_EQ(Count("> queue"), 0u) << change;
+        EXPECT_FALSE(host->IsSearching()) << change;
+    }
+    // Back on: the same end starts the search again.
+    Run("pp_enabled 1; pp_requeue 1; sim_menu");
+    EndMatchWithoutWaitingForMmr(11);
+    Wait(6);
+    EXPECT_EQ(Count("> queue"), 1u);
+}
+
 TEST_F(MatchFlowTest, APartyMemberIsTakenToTrainingButNeverRequeues) {
     host->SetParty(sim::Party::Member);
     EndMatchWithoutWaitingForMmr(11);

@@ -159,3 +159,39 @@ TEST_F(ConsoleVariableTest, ARemovedVariableLeavesItsHandlesEmpty) {
     EXPECT_EQ(cvars->registerCvar("pp_value", "fresh").getStringValue(), "fresh");
     EXPECT_EQ(value.getStringValue(), "");
 }
+
+// What the game keeps, the host keeps: binds across a restart (and only binds from their
+// file), a cfg saved with a byte-order mark, a workshop path that starts with a blank.
+TEST_F(ConsoleTest, TheHostKeepsBindsReadsMarkedFilesAndTakesWorkshopPathsAsWritten) {
+    host->RunLine("bind F5 \"rec one; rec two\"");
+    host->RunLine("bind F6 rec gone; unbind F6");
+    host->Plugin()->cvarManager->setBind("F7", "rec seven");
+    {
+        std::ofstream binds(home.path() / "cfg" / "binds.cfg", std::ios::app);
+        binds << "queue\nbind \"F8\" \"rec eight\"\n";
+    }
+    host.reset();
+    FakeLibrary::DeleteMe();
+    host = std::make_unique<sim::Host>(sim::HostOptions{home.path()});
+    Load([this](FakePlugin& plugin) {
+        plugin.cvarManager->registerNotifier("rec", [this](Words words) { calls.push_back(words); }, "", 0);
+    });
+    calls.clear();
+    host->RunLine("sim_key F5; sim_key F6; sim_key F7; sim_key F8");
+    EXPECT_THAT(calls, ElementsAre(Words{"rec", "one"}, Words{"rec", "two"}, Words{"rec", "seven"},
+                                   Words{"rec", "eight"}));
+    EXPECT_FALSE(host->IsSearching());           // the stray line in the file never ran
+
+    {
+        std::ofstream cfg(home.path() / "marked.cfg", std::ios::binary);
+        cfg << "\xEF\xBB\xBFrec first\r\nrec second\n";
+    }
+    calls.clear();
+    host->LoadCfg(home.path() / "marked.cfg");
+    EXPECT_THAT(calls, ElementsAre(Words{"rec", "first"}, Words{"rec", "second"}));
+
+    const std::string folder = (home.path() / " spaced").string();
+    host->RunLine("sim_file " + folder + "/Map/map.upk");
+    host->RunLine("load_workshop " + folder + "\\Map\\map.upk");
+    EXPECT_EQ(host->Status(), "game: workshop " + folder + "\\Map\\map.upk; search: off");
+}

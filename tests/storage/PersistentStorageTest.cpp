@@ -71,6 +71,20 @@ TEST_F(StorageTest, TwoThreadsWritingAtOnceLeaveAWholeFileWithTheLastValues) {
         EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }
 
+// Settings kept in a dotfiles folder through a link: the target is rewritten, the link stays.
+TEST_F(StorageTest, ALinkedFileIsWrittenThroughItsLink) {
+    StartHost();
+    const fs::path dotfiles = home.path() / "dotfiles";
+    fs::create_directories(dotfiles);
+    WriteText(dotfiles / "Postplay.cfg", kDefaultSettingsFile);
+    fs::create_symlink("../dotfiles/Postplay.cfg", ConfigFile());
+    LoadAndSettle();
+    Run("pp_requeue_delay 9");
+    EXPECT_TRUE(fs::is_symlink(ConfigFile()));
+    EXPECT_EQ(ReadText(dotfiles / "Postplay.cfg"), WithValue(kDefaultSettingsFile, "pp_requeue_delay", "9"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dotfiles), fs::directory_iterator()), 1);
+}
+
 TEST_F(StorageTest, RestoresTheFileWithoutRewritingItDuringTheLoad) {
     StartHost();
     const std::string saved = "pp_requeue_delay \"12\"\n// a comment\npp_mode \"custom\" //mode\n"

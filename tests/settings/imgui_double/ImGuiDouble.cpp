@@ -165,6 +165,35 @@ void PushStyleColor(ImGuiCol slot, const ImVec4& colour) {
 void PopStyleColor(int count) { Record(Kind::PopColour, "").value = count; }
 void PushItemWidth(float width) { Record(Kind::PushWidth, "").size = width; }
 void PopItemWidth() { Record(Kind::PopWidth, ""); }
+void PushTextWrapPos(float) {}               // layout only: nothing the page tests look at
+void PopTextWrapPos() {}
 ImVec2 GetContentRegionAvail() { return ImVec2(400.0f, 300.0f); }
+// Every open combo is drawn as if it had just opened: the double keeps no popup state.
+bool IsWindowAppearing() { return true; }
 
 } // namespace ImGui
+
+// The list clipper of the double counts every row as visible: one step shows them all.
+ImGuiListClipper::ImGuiListClipper() : DisplayStart(0), DisplayEnd(0), ItemsCount(-1), ItemsHeight(0.0f),
+                                       StartPosY(0.0f), TempData(nullptr) {}
+ImGuiListClipper::~ImGuiListClipper() { End(); }
+
+void ImGuiListClipper::Begin(int count, float height) {
+    ItemsCount = count;
+    ItemsHeight = height;
+    DisplayStart = DisplayEnd = 0;
+}
+
+void ImGuiListClipper::End() { ItemsCount = -1; }
+
+bool ImGuiListClipper::Step() {
+    if (ItemsCount <= 0 || DisplayEnd == ItemsCount) {
+        End();
+        return false;
+    }
+    DisplayStart = 0;
+    DisplayEnd = ItemsCount;
+    return true;
+}
+
+void ImGuiListClipper::ForceDisplayRangeByIndices(int, int) {}  // every row shows anyway

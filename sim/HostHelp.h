@@ -1,0 +1,30 @@
+// Help and completion: what `help` prints and which names a console line can start with.
+// Internal to sim/.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sim/HostImpl.h"
+
+namespace sim {
+
+// One host command as help shows it.
+struct HostCommandInfo {
+    const char* name;
+    const char* arguments;                       // empty when it takes none
+    const char* summary;                         // one line
+};
+
+// The host's commands in the order help lists them, read from the table that dispatches
+// them (sim/HostCommands.cpp).
+std::vector<HostCommandInfo> HostCommandList();
+
+// The `help [NAME]` command.
+void ShowHelp(Host& host, Host::Impl& d, const Command& command);
+
+// `text` with its control characters written as \t, \n, \r or \xNN, so a typed name can be
+// shown in a log line without reaching the terminal raw.
+std::string EscapeControls(const std::string& text);
+
+} // namespace sim
