@@ -79,7 +79,7 @@ void ConsoleHistory::Rewrite() {
 void ConsoleHistory::ReportFailure(const std::string& what, const std::string& reason) {
     if (failureReported) return;
     failureReported = true;
-    std::fprintf(stderr, "postplay-host: cannot %s the console history %s: %s\n", what.c_str(), file.c_str(),
+    std::fprintf(stderr, "postplay-host: cannot %s the console history %s: %s\n", what.c_str(), file.u8string().c_str(),
                  reason.c_str());
 }
 

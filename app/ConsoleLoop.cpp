@@ -1,10 +1,21 @@
 #include "app/ConsoleLoop.h"
 
+#if defined(_WIN32)
+#include <io.h>
+#include <cstdio>
+#else
 #include <unistd.h>
+#endif
 
 #include <iostream>
 
+#if defined(_WIN32)
+#include <chrono>
+
+#include "app/StopSignal.h"
+#else
 #include "app/InteractiveConsole.h"
+#endif
 #include "sim/Host.h"
 
 namespace app {
@@ -37,9 +48,35 @@ bool IsQuitCommand(const std::string& line) {
     return command == "quit" || command == "exit";
 }
 
+#if defined(_WIN32)
+// Windows has no line editor here: at a console the lines are read as typed, after a
+// prompt; the clock follows wall time, moving (and firing what fell due) when a line
+// arrives. Ctrl+C ends the run in order.
+void RunConsole(sim::Host& host) {
+    if (!_isatty(_fileno(stdin))) return RunPipedConsole(host, std::cin);
+    CatchStopSignals();
+    std::fputs("Type help for the commands and variables; quit or Ctrl+Z, Enter ends the run.\n", stderr);
+    std::string line;
+    auto last = std::chrono::steady_clock::now();
+    for (;;) {
+        std::fputs("postplay> ", stderr);
+        std::fflush(stderr);
+        const bool read = static_cast<bool>(std::getline(std::cin, line));
+        const auto now = std::chrono::steady_clock::now();
+        host.Advance(std::chrono::duration<double>(now - last).count());
+        last = now;
+        if (!read || StopRequested()) return;
+        DropCarriageReturn(line);
+        if (IsQuitCommand(line)) return;
+        if (!Trimmed(line).empty()) host.RunInput(line);
+        host.Step();
+    }
+}
+#else
 void RunConsole(sim::Host& host) {
     if (isatty(STDIN_FILENO)) RunInteractiveConsole(host);
     else RunPipedConsole(host, std::cin);
 }
+#endif
 
 } // namespace app

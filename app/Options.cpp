@@ -1,7 +1,12 @@
 #include "app/Options.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#include <shlobj.h>
+#else
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <system_error>
@@ -28,9 +33,10 @@ bool LooksLikeOption(const std::string& argument) {
 // Stores one option's value; returns an error text, empty when fine.
 std::string Apply(Options& options, const std::string& name, const std::string& value) {
     if (value.empty()) return "option " + name + " needs a value";
-    if (name == "--plugin") options.plugin = value;
-    else if (name == "--home") options.home = value;
-    else if (name == "--screenshot") options.screenshot = value;
+    // Arguments are UTF-8 (main.cpp reads them so on Windows too) and become paths as UTF-8.
+    if (name == "--plugin") options.plugin = std::filesystem::u8path(value);
+    else if (name == "--home") options.home = std::filesystem::u8path(value);
+    else if (name == "--screenshot") options.screenshot = std::filesystem::u8path(value);
     else if (name == "--language") {
         if (value == "none") options.language.reset();
         else options.language = value;
@@ -38,7 +44,7 @@ std::string Apply(Options& options, const std::string& name, const std::string& 
     return {};
 }
 
-const char* EnvironmentValue(const char* name) {
+[[maybe_unused]] const char* EnvironmentValue(const char* name) {
     const char* value = std::getenv(name);
     return value && *value ? value : nullptr;
 }
@@ -52,7 +58,7 @@ ParseResult ParseOptions(const std::vector<std::string>& arguments) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (onlyScripts || !LooksLikeOption(argument)) {
-            options.scripts.emplace_back(argument);
+            options.scripts.push_back(std::filesystem::u8path(argument));
             continue;
         }
         if (argument == "--") {
@@ -93,7 +99,11 @@ std::string UsageText() {
            "Options:\n"
            "  --plugin LIB           the plug-in library (default: " POSTPLAY_DEFAULT_PLUGIN " beside this program)\n"
            "  --home DIR             the host's folder, kept from run to run (default:\n"
+#if defined(_WIN32)
+           "                         %APPDATA%\\postplay)\n"
+#else
            "                         $XDG_STATE_HOME/postplay or ~/.local/state/postplay)\n"
+#endif
            "  --language CODE        the game's interface language when the plug-in first loads\n"
            "                         (default INT; 'none': the game reports no language)\n"
            "  --gui                  open a window: settings page, console and game panel\n"
@@ -108,6 +118,33 @@ std::string UsageText() {
            "not run (bad command line, unusable library, unreadable script, no display...);\n"
            "1 on an unexpected internal error.\n";
 }
+
+#if defined(_WIN32)
+
+std::filesystem::path DefaultPluginPath() {
+    // The program's own file name, however long; a full buffer means it was cut short.
+    std::wstring self(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+        if (length == 0) return POSTPLAY_DEFAULT_PLUGIN;
+        if (length < self.size()) {
+            self.resize(length);
+            break;
+        }
+        self.resize(self.size() * 2);
+    }
+    return std::filesystem::path(self).parent_path() / POSTPLAY_DEFAULT_PLUGIN;
+}
+
+// The user's application-data folder (%APPDATA%, roaming), as the game keeps its own.
+std::filesystem::path DefaultHomePath() {
+    wchar_t folder[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK || !*folder)
+        return {};
+    return std::filesystem::path(folder) / "postplay";
+}
+
+#else
 
 std::filesystem::path DefaultPluginPath() {
     std::error_code error;
@@ -127,5 +164,7 @@ std::filesystem::path DefaultHomePath() {
     if (!home) return {};
     return std::filesystem::path(home) / ".local" / "state" / "postplay";
 }
+
+#endif
 
 } // namespace app

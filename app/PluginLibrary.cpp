@@ -1,8 +1,12 @@
 #include "app/PluginLibrary.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
 #include <elf.h>
 #include <link.h>
+#endif
 
 #include <cstring>
 #include <memory>
@@ -15,7 +19,7 @@ namespace {
 constexpr const char* kRecordName = "exports";
 
 std::string NotAPlugin(const std::filesystem::path& file, const std::string& why) {
-    return file.string() + " is not a plug-in library: " + why;
+    return file.u8string() + " is not a plug-in library: " + why;
 }
 
 std::string Join(const std::vector<std::string>& parts) {
@@ -24,6 +28,7 @@ std::string Join(const std::vector<std::string>& parts) {
     return text;
 }
 
+#if !defined(_WIN32)
 // True when `symbol` lies in the library of `handle` itself: dlsym also searches the
 // libraries it depends on, whose records are not this library's.
 bool DefinedIn(void* handle, const void* symbol, const ElfW(Sym)** entry) {
@@ -36,6 +41,7 @@ bool DefinedIn(void* handle, const void* symbol, const ElfW(Sym)** entry) {
     return where.dli_fbase == reinterpret_cast<void*>(library->l_addr) ||
            (where.dli_fname && library->l_name && std::strcmp(where.dli_fname, library->l_name) == 0);
 }
+#endif
 
 } // namespace
 
@@ -54,19 +60,36 @@ std::string RecordProblems(const BakkesMod::Plugin::PluginInfo& record) {
 std::optional<PluginLibrary> PluginLibrary::Open(const std::filesystem::path& file, std::string& error) {
     std::error_code ignored;
     if (!std::filesystem::exists(file, ignored)) {
-        error = "cannot load the plug-in library " + file.string() + ": no such file";
+        error = "cannot load the plug-in library " + file.u8string() + ": no such file";
         return std::nullopt;
     }
     if (std::filesystem::is_directory(file, ignored)) {
-        error = "cannot load the plug-in library " + file.string() + ": it is a folder";
+        error = "cannot load the plug-in library " + file.u8string() + ": it is a folder";
         return std::nullopt;
     }
+#if defined(_WIN32)
+    // GetProcAddress looks only at the library's own exports, so a record found is its own.
+    // The export table gives no size, so only the record's contents are checked.
+    const std::filesystem::path absolute = std::filesystem::absolute(file, ignored);
+    HMODULE module = LoadLibraryW(absolute.c_str());
+    if (!module) {
+        error = "cannot load the plug-in library " + file.u8string() + ": Windows error " +
+                std::to_string(GetLastError());
+        return std::nullopt;
+    }
+    std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)> closeOnFailure(module, &FreeLibrary);
+    const void* symbol = reinterpret_cast<const void*>(GetProcAddress(module, kRecordName));
+    if (!symbol) {
+        error = NotAPlugin(file, std::string("it has no information record \"") + kRecordName + "\"");
+        return std::nullopt;
+    }
+#else
     // A name without a slash would make dlopen search the system's library folders.
     const std::filesystem::path absolute = std::filesystem::absolute(file, ignored);
     void* handle = dlopen(absolute.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* reason = dlerror();
-        error = "cannot load the plug-in library " + file.string() + ": " + (reason ? reason : "unknown error");
+        error = "cannot load the plug-in library " + file.u8string() + ": " + (reason ? reason : "unknown error");
         return std::nullopt;
     }
     std::unique_ptr<void, int (*)(void*)> closeOnFailure(handle, &dlclose);
@@ -83,6 +106,7 @@ std::optional<PluginLibrary> PluginLibrary::Open(const std::filesystem::path& fi
                                      std::to_string(sizeof(BakkesMod::Plugin::PluginInfo)) + " bytes");
         return std::nullopt;
     }
+#endif
     BakkesMod::Plugin::PluginInfo record;
     std::memcpy(&record, symbol, sizeof record);
     if (const std::string problems = RecordProblems(record); !problems.empty()) {

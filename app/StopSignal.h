@@ -1,5 +1,6 @@
 // Ctrl-C (SIGINT) and SIGTERM end an interactive run like end of input does, so the
-// plug-in is unloaded in order instead of the process dying mid-way.
+// plug-in is unloaded in order instead of the process dying mid-way. On Windows a console
+// control handler does the same for Ctrl+C, Ctrl+Break and closing the console.
 #pragma once
 
 namespace app {

@@ -1,6 +1,12 @@
 // postplay-host: loads a plug-in library into the simulated game host and runs console
 // input from scripts, standard input or a real window.
+#if defined(_WIN32)
+#include <windows.h>
+#include <shellapi.h>
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -16,8 +22,25 @@
 #include "app/ConsoleOutput.h"
 #include "app/Options.h"
 #include "app/PluginLibrary.h"
+#if !defined(POSTPLAY_NO_WINDOW)
 #include "app/Window.h"
+#endif
 #include "sim/Host.h"
+
+#if defined(POSTPLAY_NO_WINDOW)
+// This build has no window: --gui and --screenshot are refused before anything loads.
+namespace app {
+class Window {
+public:
+    static std::unique_ptr<Window> Open(bool, std::string& error) {
+        error = "this build of postplay-host has no window (--gui, --screenshot)";
+        return nullptr;
+    }
+    bool SaveScreenshot(sim::Host&, const std::filesystem::path&, std::string&) { return false; }
+    void Run(sim::Host&) {}
+};
+} // namespace app
+#endif
 
 namespace {
 
@@ -35,9 +58,9 @@ std::string UnreadableScript(const std::vector<std::filesystem::path>& scripts) 
     for (const std::filesystem::path& script : scripts) {
         std::error_code ignored;
         if (std::filesystem::is_directory(script, ignored))
-            return "cannot read the script " + script.string() + ": it is a folder";
+            return "cannot read the script " + script.u8string() + ": it is a folder";
         std::ifstream file(script);
-        if (!file) return "cannot read the script " + script.string() + ": " + std::strerror(errno);
+        if (!file) return "cannot read the script " + script.u8string() + ": " + std::strerror(errno);
     }
     return {};
 }
@@ -49,10 +72,14 @@ std::string PrepareHome(const app::Options& options, std::filesystem::path& home
     std::error_code error, ignored;
     std::filesystem::create_directories(home, error);
     if (!std::filesystem::is_directory(home, ignored))
-        return "cannot use " + home.string() + " as the home folder: " +
+        return "cannot use " + home.u8string() + " as the home folder: " +
                (error ? error.message() : std::string("it is not a folder"));
+#if defined(_WIN32)
+    if (_waccess(home.c_str(), 2) != 0)          // 2: write access
+#else
     if (access(home.c_str(), W_OK | X_OK) != 0)
-        return "cannot use " + home.string() + " as the home folder: " + std::strerror(errno);
+#endif
+        return "cannot use " + home.u8string() + " as the home folder: " + std::strerror(errno);
     return {};
 }
 
@@ -84,10 +111,10 @@ int RunHost(const app::Options& options, const OpenedPlugin& plugin, const std::
     host.SetLineSink(&app::PrintLine);
     PluginSession session(host);
     if (!host.LoadPlugin(plugin.library.GetPlugin(), plugin.library.DeleteMe()))
-        return Fail("the plug-in library " + plugin.path.string() + " gave no plug-in object");
+        return Fail("the plug-in library " + plugin.path.u8string() + " gave no plug-in object");
 
     for (const std::filesystem::path& script : options.scripts)
-        if (!host.RunScript(script)) return Fail("cannot read the script " + script.string());
+        if (!host.RunScript(script)) return Fail("cannot read the script " + script.u8string());
 
     if (options.screenshot) {
         std::string error;
@@ -129,11 +156,33 @@ int Main(const std::vector<std::string>& arguments) {
     return RunHost(options, OpenedPlugin{pluginPath, *library}, home, window.get());
 }
 
+// The command line's arguments after the program's name, as UTF-8. Windows hands `main`
+// its arguments in the ANSI code page, which cannot hold every folder name: they are read
+// again as UTF-16 and converted.
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+#if defined(_WIN32)
+    int count = 0;
+    std::unique_ptr<LPWSTR, decltype(&LocalFree)> wide(CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
+    if (wide) {
+        std::vector<std::string> arguments;
+        for (int i = 1; i < count; ++i) {
+            const int size = WideCharToMultiByte(CP_UTF8, 0, wide.get()[i], -1, nullptr, 0, nullptr, nullptr);
+            std::string argument(size > 0 ? static_cast<std::size_t>(size) : 1u, '\0');
+            if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide.get()[i], -1, argument.data(), size, nullptr, nullptr);
+            argument.pop_back();                 // the terminating NUL
+            arguments.push_back(std::move(argument));
+        }
+        return arguments;
+    }
+#endif
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     try {
-        return Main(std::vector<std::string>(argv + 1, argv + argc));
+        return Main(ProgramArguments(argc, argv));
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "postplay-host: unexpected error: %s\n", failure.what());
     } catch (...) {

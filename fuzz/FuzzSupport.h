@@ -2,8 +2,10 @@
 // plug-in loaded the way the host program loads it, and a failure report that stops the run.
 #pragma once
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -35,13 +37,16 @@ inline std::filesystem::path ScratchParent() {
     return std::filesystem::temp_directory_path();
 }
 
-// A fresh folder for one run, removed when the process ends normally; after a crash it is
-// left behind for inspection (its name is printed at start). Inputs run with its "work"
+// A fresh folder for one run, named after the process, removed when the process ends
+// normally. After a crash it is left behind for inspection (its name is printed at start)
+// until a later run finds its process gone and removes it. Inputs run with its "work"
 // sub-folder as the working folder (see InsideFolder), so relative paths they name land there.
 class ScratchFolder {
 public:
     ScratchFolder() {
-        std::string pattern = (ScratchParent() / "postplay-fuzz-XXXXXX").string();
+        RemoveLeftovers();
+        std::string pattern =
+            (ScratchParent() / ("postplay-fuzz-" + std::to_string(::getpid()) + "-XXXXXX")).string();
         if (!::mkdtemp(pattern.data())) {
             std::perror("postplay fuzz: mkdtemp");
             std::abort();
@@ -62,6 +67,22 @@ public:
     std::filesystem::path work() const { return root / "work"; }
 
 private:
+    // Removes the scratch folders of runs whose process no longer exists.
+    static void RemoveLeftovers() {
+        const std::string prefix = "postplay-fuzz-";
+        std::error_code error;
+        std::filesystem::directory_iterator entry(ScratchParent(), error);
+        for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
+            const std::string name = entry->path().filename().string();
+            if (name.compare(0, prefix.size(), prefix) != 0) continue;
+            const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
+            if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+                std::error_code ignored;
+                std::filesystem::remove_all(entry->path(), ignored);
+            }
+        }
+    }
+
     std::filesystem::path root;
 };
 

@@ -72,11 +72,8 @@ void CheckPaths(const std::string& folder, const std::string& entry) {
     (void)IsWorkshopMapFile(entry);
     (void)IsUsableWorkshopFolder(folder);
 
-    // The system reads a path up to its first NUL byte, so such a folder text is scanned as
-    // its beginning while the paths joined from it never name a file. Only a console line
-    // holding a NUL can give the plug-in such a text (the page's fields end at one, the
-    // storage drops it), so the scan is checked on texts without one.
-    if (folder.find('\0') != std::string::npos || !IsInsideWorkFolder(folder)) return;
+    // Every map the scan finds must load: a folder text holding a NUL finds none.
+    if (!IsInsideWorkFolder(folder)) return;
     for (const std::string& found : FindWorkshopMaps(folder))
         if (!IsWorkshopMapFile(folder + "\\" + found))
             fuzz::Fail("the scan of " + fuzz::Shown(folder) + " found " + fuzz::Shown(found) +

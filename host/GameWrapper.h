@@ -3,6 +3,7 @@
 // registered through it belong to that plug-in and are dropped when it is unloaded.
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -36,8 +37,8 @@ public:
     MMRWrapper GetMMRWrapper();
     UnrealStringWrapper GetUILanguage();         // absent when the game reports no language
 
-    std::string GetDataFolder();                 // the host's data folder
-    std::string GetBakkesModPath();              // the host's own folder
+    std::filesystem::path GetDataFolder();       // the host's data folder
+    std::filesystem::path GetBakkesModPath();    // the host's own folder
 
     void LoadToastTexture(std::string name, std::string path);
     void Toast(std::string title, std::string text, std::string texture = "default", float timeout = 3.5f,

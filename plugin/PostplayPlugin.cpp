@@ -19,12 +19,11 @@ namespace {
 
 constexpr const char* kToastTextureName = "postplay_logo";
 
-// DATA/Postplay/PostplayLogo.png as a narrow text, or nothing when the data folder's path
-// cannot be written in the narrow encoding.
+// DATA/Postplay/PostplayLogo.png as UTF-8 text, or nothing when the path cannot be built.
 std::optional<std::string> ToastLogoPath(GameWrapper& game) {
     try {
-        const auto path = std::filesystem::path(game.GetDataFolder()) / "Postplay" / "PostplayLogo.png";
-        return path.string();
+        const auto path = game.GetDataFolder() / "Postplay" / "PostplayLogo.png";
+        return path.u8string();
     } catch (const std::exception& error) {
         Log("Postplay: the toast logo path cannot be used: {}", error.what());
         return std::nullopt;

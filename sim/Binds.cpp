@@ -38,13 +38,13 @@ void Host::Impl::SaveBinds() {
         out.close();
         if (!out) {
             std::filesystem::remove(temporary, error);
-            return Print("Key binds not saved: cannot write " + temporary.string());
+            return Print("Key binds not saved: cannot write " + temporary.u8string());
         }
     }
     std::filesystem::rename(temporary, file, error);
     if (error) {
         std::filesystem::remove(temporary, error);
-        Print("Key binds not saved: " + file.string() + ": " + error.message());
+        Print("Key binds not saved: " + file.u8string() + ": " + error.message());
     }
 }
 

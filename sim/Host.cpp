@@ -129,7 +129,7 @@ std::filesystem::path Host::DataFolder() const { return d->options.home / "data"
 
 std::filesystem::path ToFsPath(const std::string& text) {
 #if defined(_WIN32)
-    return std::filesystem::path(text);
+    return std::filesystem::u8path(text);
 #else
     std::string converted = text;
     std::replace(converted.begin(), converted.end(), '\\', '/');

@@ -100,14 +100,14 @@ UnrealStringWrapper GameWrapper::GetUILanguage() {
     return UnrealStringWrapper(*host->uiLanguage);
 }
 
-std::string GameWrapper::GetDataFolder() {
+std::filesystem::path GameWrapper::GetDataFolder() {
     auto* host = ImplFor(memory_address);
-    return host ? host->host.DataFolder().string() : std::string();
+    return host ? host->host.DataFolder() : std::filesystem::path();
 }
 
-std::string GameWrapper::GetBakkesModPath() {
+std::filesystem::path GameWrapper::GetBakkesModPath() {
     auto* host = ImplFor(memory_address);
-    return host ? host->host.Home().string() : std::string();
+    return host ? host->host.Home() : std::filesystem::path();
 }
 
 void GameWrapper::LoadToastTexture(std::string name, std::string path) {

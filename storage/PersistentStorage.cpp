@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <fstream>
 #include <random>
 #include <system_error>
@@ -55,17 +56,25 @@ fs::path FinalTarget(const fs::path& file, std::string& why) {
     }
 }
 
+// The cfg file is a text file of the platform: CRLF line ends on Windows, LF elsewhere.
+#if defined(_WIN32)
+constexpr const char* kLineEnd = "\r\n";
+#else
+constexpr const char* kLineEnd = "\n";
+#endif
+
 // A name for this write's own temporary file, beside `target`.
 fs::path TemporaryBeside(const fs::path& target) {
     static std::atomic<unsigned> writes{0};
     static const unsigned process = std::random_device{}();
-    return target.parent_path() /
-           fs::path(target.filename().string() + fmt::format(".{:08x}{:04x}.tmp", process, writes++ & 0xffffu));
+    fs::path name = target.filename();
+    name += fmt::format(".{:08x}{:04x}.tmp", process, writes++ & 0xffffu);
+    return target.parent_path() / name;
 }
 
 bool IsTemporaryOf(const fs::path& candidate, const fs::path& target) {
-    const std::string name = candidate.filename().string();
-    const std::string prefix = target.filename().string() + ".";
+    const std::string name = candidate.filename().u8string();
+    const std::string prefix = target.filename().u8string() + ".";
     const std::string suffix = ".tmp";
     return name.size() > prefix.size() + suffix.size() - 1 && name.compare(0, prefix.size(), prefix) == 0 &&
            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -104,14 +113,18 @@ std::string ReplaceFileAtomically(const fs::path& file, const std::string& conte
     const fs::path temporary = TemporaryBeside(target);
     std::error_code ignored;
     {
+        // The streams do not say why they failed; the system's error number does.
+        const auto reason = [] { return errno ? ": " + std::generic_category().message(errno) : std::string(); };
+        errno = 0;
         std::ofstream out(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
-        if (!out) return "the temporary file " + temporary.string() + " cannot be created";
+        if (!out) return "the temporary file " + temporary.u8string() + " cannot be created" + reason();
         out << contents;
         out.flush();
         out.close();
         if (out.fail()) {
+            const std::string why = "writing " + temporary.u8string() + " failed" + reason();
             fs::remove(temporary, ignored);
-            return "writing " + temporary.string() + " failed";
+            return why;
         }
     }
     if (fs::exists(existing)) fs::permissions(temporary, existing.permissions(), ignored);
@@ -143,7 +156,7 @@ PersistentStorage::PersistentStorage(BakkesMod::Plugin::BakkesModPlugin* plugin,
                                      bool autoWrite, bool autoLoad)
     : cvarManager(plugin->cvarManager), gameWrapper(plugin->gameWrapper), autoWrite(autoWrite) {
     storageFile = MakeStorageFilePath(storageName);
-    Log("PersistentStorage: created and will store the data in {}", storageFile.string());
+    Log("PersistentStorage: created and will store the data in {}", storageFile.u8string());
 
     const std::weak_ptr<void> token = lifetime;
     cvarManager->registerNotifier(
@@ -256,7 +269,7 @@ void PersistentStorage::WriteOnce() {
     const std::string failure = ReplaceFileAtomically(storageFile, FileContents());
     if (!failure.empty()) {
         Log("PersistentStorage: could not write {}, the settings were not saved and the previous file is kept: {}",
-            storageFile.string(), failure);
+            storageFile.u8string(), failure);
     }
 }
 
@@ -290,17 +303,17 @@ std::string PersistentStorage::FileContents() const {
     std::lock_guard<std::mutex> lock(cacheMutex);
     std::string contents;
     for (const auto& [name, cvar] : cache) {
-        contents += fmt::format("{} \"{}\" //{}\n", name, cvar.value, cvar.description);
+        contents += fmt::format("{} \"{}\" //{}{}", name, cvar.value, cvar.description, kLineEnd);
     }
     return contents;
 }
 
 void PersistentStorage::LoadStorageFile() {
     Log("PersistentStorage: Loading the persistent storage cfg");
-    cvarManager->loadCfg(storageFile.string());
+    cvarManager->loadCfg(storageFile.u8string());
     loaded = true;
 }
 
 std::filesystem::path PersistentStorage::MakeStorageFilePath(const std::string& storageName) {
-    return fs::path(gameWrapper->GetBakkesModPath()) / "cfg" / fs::path(storageName + ".cfg");
+    return gameWrapper->GetBakkesModPath() / "cfg" / fs::u8path(storageName + ".cfg");
 }

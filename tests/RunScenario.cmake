@@ -4,7 +4,7 @@
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 execute_process(
-  COMMAND ${HOST} --home ${WORK} ${SCRIPT}
+  COMMAND ${EMULATOR} ${HOST} --home ${WORK} ${SCRIPT}
   WORKING_DIRECTORY ${WORK}
   OUTPUT_VARIABLE output
   ERROR_VARIABLE errors
@@ -15,11 +15,23 @@ endif()
 # The home folder lies in the build directory; the transcript names it <home> so that it
 # holds in every build directory.
 string(REPLACE "${WORK}" "<home>" output "${output}")
+if(WINDOWS)
+  # Windows joins paths below the home folder with backslashes: <home>\cfg\Postplay.cfg
+  # reads as <home>/cfg/Postplay.cfg. Backslashes elsewhere (map entries) stay as printed.
+  set(previous "")
+  while(NOT previous STREQUAL output)
+    set(previous "${output}")
+    string(REGEX REPLACE "(<home>[^ \n\"\\]*)\\\\" "\\1/" output "${output}")
+  endwhile()
+endif()
+# Transcripts compare with LF line ends, whichever the platform writes.
+string(REPLACE "\r\n" "\n" output "${output}")
 if(DEFINED ENV{UPDATE})
   file(WRITE ${EXPECTED} "${output}")
   return()
 endif()
 file(READ ${EXPECTED} expected)
+string(REPLACE "\r\n" "\n" expected "${expected}")
 string(FIND "${expected}" "...\n" tailMarker)
 if(tailMarker EQUAL 0)
   string(SUBSTRING "${expected}" 4 -1 expected)
@@ -32,7 +44,20 @@ if(tailMarker EQUAL 0)
 endif()
 if(DEFINED CFG)
   file(READ ${CFG} expectedCfg)
-  file(READ ${WORK}/cfg/Postplay.cfg actualCfg)
+  file(READ ${WORK}/cfg/Postplay.cfg actualCfg)  # file(READ) drops the CR of CRLF line ends
+  if(WINDOWS)
+    # The cfg file is written with CRLF line ends on Windows, and with those only: as many
+    # CR LF pairs as LF bytes.
+    file(READ ${WORK}/cfg/Postplay.cfg bytes HEX)
+    string(REGEX REPLACE "(..)" " \\1" bytes "${bytes}")
+    string(REGEX MATCHALL " 0a" lineFeeds "${bytes}")
+    string(REGEX MATCHALL " 0d 0a" lineEnds "${bytes}")
+    list(LENGTH lineFeeds lineFeedCount)
+    list(LENGTH lineEnds lineEndCount)
+    if(NOT lineFeedCount EQUAL lineEndCount OR lineEndCount EQUAL 0)
+      message(FATAL_ERROR "cfg/Postplay.cfg has line ends other than CRLF:\n${actualCfg}")
+    endif()
+  endif()
   if(NOT actualCfg STREQUAL expectedCfg)
     message(FATAL_ERROR "cfg/Postplay.cfg differs from ${CFG}:\n${actualCfg}")
   endif()

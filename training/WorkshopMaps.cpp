@@ -16,8 +16,8 @@ namespace {
 // listing of the folder already tells the type of each entry, and directory_entry answers
 // from it: only a link, or an entry whose type the listing left open, costs a status query.
 // A path that is not found (a dangling link) is just not `wanted`; any other failure gives
-// nullopt and ends the scan.
-std::optional<bool> IsOfType(const fs::directory_entry& entry, fs::file_type wanted) {
+// nullopt, says why in `failure`, and ends the scan.
+std::optional<bool> IsOfType(const fs::directory_entry& entry, fs::file_type wanted, std::string& failure) {
     std::error_code error;
     const bool matches =
         wanted == fs::file_type::directory ? entry.is_directory(error) : entry.is_regular_file(error);
@@ -25,12 +25,15 @@ std::optional<bool> IsOfType(const fs::directory_entry& entry, fs::file_type wan
     // The status query failed: ask for the whole status again, which tells "not found" from
     // a real failure. Rare (broken links, unreadable entries), so the second query costs nothing.
     const fs::file_status status = entry.status(error);
-    if (status.type() == fs::file_type::none) return std::nullopt;
+    if (status.type() == fs::file_type::none) {
+        failure = entry.path().u8string() + ": " + error.message();
+        return std::nullopt;
+    }
     return status.type() == wanted;
 }
 
 bool HasMapExtension(const fs::path& file) {
-    std::string extension = file.extension().string();
+    std::string extension = file.extension().u8string();
     for (char& c : extension) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
@@ -40,43 +43,58 @@ bool HasMapExtension(const fs::path& file) {
 enum class SubfolderScan { Found, NoMap, Failed };
 
 // Looks for the first map file directly inside `subfolder`.
-SubfolderScan FindMapFile(const fs::path& subfolder, std::string& fileName) {
+SubfolderScan FindMapFile(const fs::path& subfolder, std::string& fileName, std::string& failure) {
     std::error_code error;
     fs::directory_iterator file(subfolder, error);
     for (; !error && file != fs::directory_iterator(); file.increment(error)) {
-        const std::optional<bool> regular = IsOfType(*file, fs::file_type::regular);
+        const std::optional<bool> regular = IsOfType(*file, fs::file_type::regular, failure);
         if (!regular) return SubfolderScan::Failed;
         if (!*regular || !HasMapExtension(file->path())) continue;
-        fileName = file->path().filename().string();
+        fileName = file->path().filename().u8string();
         return SubfolderScan::Found;
     }
-    return error ? SubfolderScan::Failed : SubfolderScan::NoMap;
+    if (!error) return SubfolderScan::NoMap;
+    failure = subfolder.u8string() + ": " + error.message();
+    return SubfolderScan::Failed;
 }
 
-std::vector<std::string> ScanFolder(const fs::path& root) {
+// A folder that is missing or is no folder holds no maps; any other error ends the scan
+// and says why in `failure`.
+std::vector<std::string> ScanFolder(const fs::path& root, std::string& failure) {
     std::vector<std::string> maps;
     std::error_code error;
-    if (!fs::is_directory(root, error)) return maps;
+    const fs::file_status status = fs::status(root, error);
+    if (!fs::is_directory(status)) {
+        if (status.type() == fs::file_type::none) failure = root.u8string() + ": " + error.message();
+        return maps;
+    }
 
     fs::directory_iterator entry(root, error);
     for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
-        const std::optional<bool> directory = IsOfType(*entry, fs::file_type::directory);
+        const std::optional<bool> directory = IsOfType(*entry, fs::file_type::directory, failure);
         if (!directory) break;
         if (!*directory) continue;
 
         std::string fileName;
-        const SubfolderScan scan = FindMapFile(entry->path(), fileName);
+        const SubfolderScan scan = FindMapFile(entry->path(), fileName, failure);
         if (scan == SubfolderScan::Failed) break;
-        if (scan == SubfolderScan::Found) maps.push_back(entry->path().filename().string() + "\\" + fileName);
+        if (scan == SubfolderScan::Found) maps.push_back(entry->path().filename().u8string() + "\\" + fileName);
     }
+    if (error) failure = root.u8string() + ": " + error.message();
     return maps;
 }
 
 } // namespace
 
 std::vector<std::string> FindWorkshopMaps(std::string folder) {
+    std::string failure;
+    return FindWorkshopMaps(std::move(folder), failure);
+}
+
+std::vector<std::string> FindWorkshopMaps(std::string folder, std::string& failure) {
+    if (folder.find('\0') != std::string::npos) return {};  // names no folder (see IsUsableWorkshopFolder)
     try {
-        return ScanFolder(PathFromText(folder));
+        return ScanFolder(PathFromText(folder), failure);
     } catch (const std::exception&) {
         // Only an allocation failure or a name the narrow encoding cannot convert gets
         // here; treat the folder as holding no maps.
@@ -94,11 +112,22 @@ void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string> /*words*/) {
     }
 
     // Built aside and swapped in whole: the page keeps drawing its snapshot meanwhile.
-    std::vector<std::string> found = FindWorkshopMaps(folder);
+    std::string failure;
+    std::vector<std::string> found = FindWorkshopMaps(folder, failure);
     const bool none = found.empty();
-    const std::string selected = workshopMap->Get();
+    // The selection as the host holds it now. The copy follows the variable only after the
+    // variable's other callbacks (a cfg write) have run, so a map chosen on the other thread
+    // during the scan could still read as the old one here, and would then be reset.
+    CVarWrapper selection = cvarManager->getCvar("pp_workshop_map");
+    const std::string selected = selection ? selection.getStringValue() : workshopMap->Get();
     const bool selectedFound = std::find(found.begin(), found.end(), selected) != found.end();
     if (!workshopMaps->ReplaceIfCurrent(std::move(found), scan)) return;  // a later clear or scan won
+    if (!failure.empty()) {
+        // The part not read may hold the selected map: it stays selected.
+        cvarManager->log("Workshop maps folder could not be read, the maps found before the error are kept: " +
+                         failure);
+        return;
+    }
     if (none) {
         cvarManager->log("No valid workshop maps found in folder: " + folder);
         return;
@@ -107,7 +136,6 @@ void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string> /*words*/) {
     if (selected.empty() || selectedFound) return;
 
     workshopMap->Set(std::string());
-    CVarWrapper selection = cvarManager->getCvar("pp_workshop_map");
     if (selection) selection.setValue(std::string());
     cvarManager->log("Selected workshop map is not valid anymore and has been reset.");
 }

@@ -14,6 +14,10 @@ std::filesystem::path PathFromText(const std::string& text);
 // lists them. File-system errors end the scan and keep what was found; nothing throws.
 std::vector<std::string> FindWorkshopMaps(std::string folder);
 
+// The same, and when an error ended the scan early, `failure` says where and why (a folder
+// that is missing or is no folder is no error: it holds no maps).
+std::vector<std::string> FindWorkshopMaps(std::string folder, std::string& failure);
+
 // True when the path exists and is a regular file. Errors count as "not a map file".
 bool IsWorkshopMapFile(const std::string& path);
 

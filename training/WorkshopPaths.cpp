@@ -8,8 +8,10 @@ namespace fs = std::filesystem;
 namespace {
 
 // The status of the path a plug-in text names; any failure (including a text the
-// file-system encoding cannot take) reads as "no such file".
+// file-system encoding cannot take) reads as "no such file". A text holding a NUL names no
+// file: the system would read it only up to the NUL, so it would seem to name another one.
 fs::file_status StatusOfText(const std::string& text) {
+    if (text.find('\0') != std::string::npos) return fs::file_status(fs::file_type::not_found);
     try {
         std::error_code error;
         const fs::file_status status = fs::status(PathFromText(text), error);
@@ -25,9 +27,9 @@ fs::path PathFromText(const std::string& text) {
     if constexpr (fs::path::preferred_separator == '/') {
         std::string portable = text;
         std::replace(portable.begin(), portable.end(), '\\', '/');
-        return fs::path(portable);
+        return fs::u8path(portable);
     } else {
-        return fs::path(text);
+        return fs::u8path(text);
     }
 }
 

@@ -1,6 +1,10 @@
 // The library's face to the host: the information record, the exported functions and the
 // singleton, the load sequence and the settings-window operations.
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -54,9 +58,24 @@ TEST(PluginRecord, HoldsTheHostValuesInEightSlotsWithTheHighHalvesOfTheIntegersZ
     EXPECT_EQ(exports.deleteFunc, &deleteMe);
 }
 
+// The built library, opened as the host opens it, and its exported symbols by name.
+#if defined(_WIN32)
+using LibraryHandle = HMODULE;
+LibraryHandle OpenLibrary() { return LoadLibraryA(POSTPLAY_PLUGIN_PATH); }
+void* dlsym(LibraryHandle library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(library, name));
+}
+void dlclose(LibraryHandle library) { FreeLibrary(library); }
+std::string LoadError() { return "Windows error " + std::to_string(GetLastError()); }
+#else
+using LibraryHandle = void*;
+LibraryHandle OpenLibrary() { return dlopen(POSTPLAY_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL); }
+std::string LoadError() { return dlerror(); }
+#endif
+
 TEST(PluginLibrary, ExportsTheRecordAndTheTwoFunctionsAndHidesEverythingElse) {
-    void* library = dlopen(POSTPLAY_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
+    LibraryHandle library = OpenLibrary();
+    ASSERT_NE(library, nullptr) << LoadError();
 
     auto* record = static_cast<BakkesMod::Plugin::PluginInfo*>(dlsym(library, "exports"));
     void* create = dlsym(library, "getPlugin");

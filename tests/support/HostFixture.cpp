@@ -20,7 +20,7 @@ TempDir::~TempDir() {
 
 void HostFixture::StartHost(std::optional<std::string> language) {
     sim::HostOptions options;
-    options.home = home.path();
+    options.home = home.path() / homeBelow;
     options.uiLanguage = std::move(language);
     host = std::make_unique<sim::Host>(options);
 }

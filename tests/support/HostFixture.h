@@ -45,6 +45,7 @@ protected:
     std::string CvarValue(const std::string& name);
 
     TempDir home;
+    std::filesystem::path homeBelow;             // when set: the host's folder is home.path() / homeBelow
     std::unique_ptr<sim::Host> host;
 
 private:

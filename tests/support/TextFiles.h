@@ -21,11 +21,33 @@ inline constexpr const char* kDefaultSettingsFile =
     "pp_workshop_map \"\" //Workshop map\n"
     "pp_workshop_maps_folder \"\" //Workshop maps folder\n";
 
-// The whole file, or an empty text when it cannot be read.
-inline std::string ReadText(const std::filesystem::path& file) {
+// The whole file as written, or an empty text when it cannot be read.
+inline std::string ReadBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
+
+// The whole file with LF line ends, or an empty text when it cannot be read. Windows
+// writes text files (the settings file among them) with CRLF line ends.
+inline std::string ReadText(const std::filesystem::path& file) {
+    std::string text = ReadBytes(file);
+#if defined(_WIN32)
+    std::string::size_type at = 0;
+    while ((at = text.find("\r\n", at)) != std::string::npos) text.erase(at, 1);
+#endif
+    return text;
+}
+
+// Makes a symbolic link; false when this process may not make one (Windows grants it only
+// with a privilege or in developer mode, and Wine not at all). Tests where the link is one
+// bad path among others still check the rest without it: a missing link is unusable too.
+inline bool TryCreateSymlink(const std::filesystem::path& target, const std::filesystem::path& link) {
+    std::error_code error;
+    std::filesystem::create_symlink(target, link, error);
+    return !error;
+}
+
+inline constexpr const char* kNoSymlinks = "this system does not let the tests make symbolic links";
 
 // Writes the file, creating its folders.
 inline void WriteText(const std::filesystem::path& file, const std::string& text) {

@@ -10,6 +10,7 @@
 
 #include "support/HostFixture.h"
 #include "support/PostplayPluginTestPeer.h"
+#include "support/TextFiles.h"
 #include "training/WorkshopMaps.h"
 
 namespace fs = std::filesystem;
@@ -118,7 +119,7 @@ TEST_F(DestinationLoaderTest, AMapThatIsNotAFileIsReportedAndNothingLoads) {
 
 TEST_F(DestinationLoaderTest, AFileSystemErrorOnTheMapPathCountsAsNotAMapFile) {
     fs::create_directories(maps.path() / "Pack");
-    fs::create_symlink("Loop.upk", maps.path() / "Pack" / "Loop.upk");  // ELOOP
+    TryCreateSymlink("Loop.upk", maps.path() / "Pack" / "Loop.upk");  // ELOOP
     ChooseWorkshop(folder, "Pack\\Loop.upk");
     ExpectRefusal(Load(), "Invalid workshop maps folder or map");
 
@@ -129,9 +130,14 @@ TEST_F(DestinationLoaderTest, AFileSystemErrorOnTheMapPathCountsAsNotAMapFile) {
 }
 
 // Each of these names is a real file, so only the refusal stands between the text after
-// the separator and the console.
+// the separator and the console. Windows forbids line breaks and double quotes in file
+// names, so there only the separator is tried.
 TEST_F(DestinationLoaderTest, AMapPathThatWouldReadAsMoreThanTheLoadIsNeverExecuted) {
+#if defined(_WIN32)
+    const std::string unsafeNames[] = {"Evil;queue"};
+#else
     const std::string unsafeNames[] = {"Evil;queue", "Evil\nqueue", "Evil\rqueue", "Evil\"queue"};
+#endif
     for (const std::string& name : unsafeNames) {
         Touch(maps.path() / "Pack" / name);
         const std::string path = folder + "\\Pack\\" + name;
@@ -163,7 +169,7 @@ TEST(WorkshopPaths, ReadABackslashAsASeparatorAndTreatErrorsAsUnusable) {
     EXPECT_FALSE(IsUsableWorkshopFolder(folder + "\\Missing"));
     EXPECT_FALSE(IsUsableWorkshopFolder(""));
 
-    fs::create_directory_symlink("Loop", dir.path() / "Loop");
+    TryCreateSymlink("Loop", dir.path() / "Loop");
     EXPECT_FALSE(IsUsableWorkshopFolder(folder + "\\Loop"));
     EXPECT_FALSE(IsWorkshopMapFile(folder + "\\Loop\\Arena.upk"));
 }
