@@ -120,8 +120,7 @@ TEST(InteractivePromptTest, CompletesNamesRecallsLinesAcrossRunsAndExplainsTheCo
         terminal.Type("pp_requeue_d\t4\r");
         ASSERT_TRUE(terminal.WaitFor("] > pp_requeue_delay 4\r\n")) << terminal.Unconsumed();
 
-        // Ctrl+C drops what was typed: only the line after it runs. It is typed once the
-        // prompt is back, as a person would; earlier, the terminal itself would take it.
+        // Ctrl+C drops what was typed: only the line after it runs.
         ASSERT_TRUE(terminal.WaitFor("postplay> ")) << terminal.Unconsumed();
         terminal.Type("sim_match 11");
         ASSERT_TRUE(terminal.WaitFor("sim_match 11")) << terminal.Unconsumed();
@@ -131,6 +130,7 @@ TEST(InteractivePromptTest, CompletesNamesRecallsLinesAcrossRunsAndExplainsTheCo
         ASSERT_TRUE(terminal.WaitFor("game: menu; search: off")) << terminal.Unconsumed();
 
         // help lists host and plug-in commands and variables, each with its line.
+        ASSERT_TRUE(terminal.WaitFor("postplay> ")) << terminal.Unconsumed();
         terminal.Type("help\r");
         ASSERT_TRUE(terminal.WaitFor("Host commands:")) << terminal.Unconsumed();
         ASSERT_TRUE(terminal.WaitFor("sim_match ID")) << terminal.Unconsumed();
@@ -140,14 +140,18 @@ TEST(InteractivePromptTest, CompletesNamesRecallsLinesAcrossRunsAndExplainsTheCo
         ASSERT_TRUE(terminal.WaitFor("pp_requeue_delay \"4\"")) << terminal.Unconsumed();
         ASSERT_TRUE(terminal.WaitFor("help NAME shows one of them.")) << terminal.Unconsumed();
 
-        // Up brings back the line before; Enter runs it again.
+        // Up brings back the line before; Enter runs it again. Keys are typed once the
+        // prompt is back: before it, the terminal's own line discipline would take ^C and ^D.
+        ASSERT_TRUE(terminal.WaitFor("postplay> ")) << terminal.Unconsumed();
         terminal.Type("pp_requeue_delay 6\r");
         ASSERT_TRUE(terminal.WaitFor("] > pp_requeue_delay 6\r\n")) << terminal.Unconsumed();
+        ASSERT_TRUE(terminal.WaitFor("postplay> ")) << terminal.Unconsumed();
         terminal.Type(kUp + kUp + "\r");
         ASSERT_TRUE(terminal.WaitFor("] > help\r\n")) << terminal.Unconsumed();
         ASSERT_TRUE(terminal.WaitFor("help NAME shows one of them.")) << terminal.Unconsumed();
 
         // Ctrl+D on an empty line ends the run.
+        ASSERT_TRUE(terminal.WaitFor("postplay> ")) << terminal.Unconsumed();
         terminal.Type("\x04");
         EXPECT_EQ(terminal.ExitCode(), 0) << terminal.Unconsumed();
     }
