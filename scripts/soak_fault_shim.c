@@ -38,10 +38,10 @@ static unsigned char doomed_fds[MAX_FDS];     /* files whose writes fail */
 
 static void configure(void) {
     if (__atomic_load_n(&configured, __ATOMIC_ACQUIRE)) return;
-    const char *spec = getenv("SOAK_FAULT");
-    if (spec) {
+    const char *choice = getenv("SOAK_FAULT");
+    if (choice) {
         char copy[640];
-        snprintf(copy, sizeof copy, "%s", spec);
+        snprintf(copy, sizeof copy, "%s", choice);
         char *call = strtok(copy, ":");
         char *err = strtok(NULL, ":");
         char *text = strtok(NULL, ":");
