@@ -1,11 +1,7 @@
 #include "storage/PersistentStorage.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <fstream>
-#include <random>
-#include <system_error>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -16,6 +12,8 @@
 #include "host/GameWrapper.h"
 #include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
+#include "plugin/NarrowPath.h"
+#include "storage/DurableFile.h"
 
 namespace fs = std::filesystem;
 
@@ -34,108 +32,12 @@ bool DropUnstorableCharacters(std::string& text) {
     return text.size() != before;
 }
 
-constexpr int kMaxLinkHops = 40;
-
-// The file a write must replace: `file` itself, or the end of its chain of symbolic links
-// (relative links read from the link's own folder). Empty, with `why`, on a loop.
-fs::path FinalTarget(const fs::path& file, std::string& why) {
-    fs::path target = file;
-    for (int hops = 0;; ++hops) {
-        std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(target, error))) return target;
-        if (hops == kMaxLinkHops) {
-            why = "too many levels of symbolic links";
-            return {};
-        }
-        const fs::path link = fs::read_symlink(target, error);
-        if (error) {
-            why = error.message();
-            return {};
-        }
-        target = link.is_absolute() ? link : target.parent_path() / link;
-    }
-}
-
 // The cfg file is a text file of the platform: CRLF line ends on Windows, LF elsewhere.
 #if defined(_WIN32)
 constexpr const char* kLineEnd = "\r\n";
 #else
 constexpr const char* kLineEnd = "\n";
 #endif
-
-// A name for this write's own temporary file, beside `target`.
-fs::path TemporaryBeside(const fs::path& target) {
-    static std::atomic<unsigned> writes{0};
-    static const unsigned process = std::random_device{}();
-    fs::path name = target.filename();
-    name += fmt::format(".{:08x}{:04x}.tmp", process, writes++ & 0xffffu);
-    return target.parent_path() / name;
-}
-
-bool IsTemporaryOf(const fs::path& candidate, const fs::path& target) {
-    const std::string name = candidate.filename().u8string();
-    const std::string prefix = target.filename().u8string() + ".";
-    const std::string suffix = ".tmp";
-    return name.size() > prefix.size() + suffix.size() - 1 && name.compare(0, prefix.size(), prefix) == 0 &&
-           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// Temporaries of `target` that an interrupted write left behind. Writes are serialized, so
-// none of them belongs to a write in progress.
-void RemoveLeftoverTemporaries(const fs::path& target) {
-    std::error_code error;
-    std::vector<fs::path> leftovers;
-    for (fs::directory_iterator entry(target.parent_path(), error); !error && entry != fs::directory_iterator();
-         entry.increment(error)) {
-        if (IsTemporaryOf(entry->path(), target)) leftovers.push_back(entry->path());
-    }
-    for (const fs::path& leftover : leftovers) fs::remove(leftover, error);
-}
-
-bool IsReadOnly(const fs::file_status& status) {
-    constexpr fs::perms anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    return fs::exists(status) && (status.permissions() & anyWrite) == fs::perms::none;
-}
-
-// Writes `contents` to a temporary file beside `file`'s final target, then renames it over
-// that target, so the target is always either the previous file or the complete new one.
-// Returns an empty text on success, else why nothing was saved (the previous file is then
-// left as it was).
-std::string ReplaceFileAtomically(const fs::path& file, const std::string& contents) {
-    std::string why;
-    const fs::path target = FinalTarget(file, why);
-    if (target.empty()) return why;
-    std::error_code error;
-    const fs::file_status existing = fs::status(target, error);
-    if (IsReadOnly(existing)) return "the file is read-only";
-    if (fs::exists(existing) && !fs::is_regular_file(existing)) return "it is not a regular file";
-
-    const fs::path temporary = TemporaryBeside(target);
-    std::error_code ignored;
-    {
-        // The streams do not say why they failed; the system's error number does.
-        const auto reason = [] { return errno ? ": " + std::generic_category().message(errno) : std::string(); };
-        errno = 0;
-        std::ofstream out(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
-        if (!out) return "the temporary file " + temporary.u8string() + " cannot be created" + reason();
-        out << contents;
-        out.flush();
-        out.close();
-        if (out.fail()) {
-            const std::string why = "writing " + temporary.u8string() + " failed" + reason();
-            fs::remove(temporary, ignored);
-            return why;
-        }
-    }
-    if (fs::exists(existing)) fs::permissions(temporary, existing.permissions(), ignored);
-    fs::rename(temporary, target, error);
-    if (error) {
-        fs::remove(temporary, ignored);
-        return error.message();
-    }
-    RemoveLeftoverTemporaries(target);
-    return {};
-}
 
 // The cache entry for a variable, with anything a stored line cannot hold left out; says
 // so once, when the text arrives, rather than at every later write.
@@ -184,7 +86,9 @@ PersistentStorage::PersistentStorage(BakkesMod::Plugin::BakkesModPlugin* plugin,
 
 PersistentStorage::~PersistentStorage() {
     try {
-        WriteStorageFile();
+        StopWriter();
+        // The last values, written on this thread: the writer is gone.
+        if (loaded) WriteNow();
     } catch (...) {
         // A destructor must not throw; the last write is best effort.
     }
@@ -210,11 +114,12 @@ void PersistentStorage::AddCVar(const std::string& name) {
             name);
         return;
     }
-    CachedCvar entry = MakeCachedCvar(name, cvar.getStringValue(), cvar.getDescription());
+    std::uint64_t order = 0;
     {
         std::lock_guard<std::mutex> lock(cacheMutex);
-        cache[name] = std::move(entry);
+        order = ++changeCount;
     }
+    StoreInCache(name, MakeCachedCvar(name, cvar.getStringValue(), cvar.getDescription()), order);
     const std::weak_ptr<void> token = lifetime;
     cvar.addOnValueChanged([this, token](std::string oldValue, CVarWrapper changed) {
         if (token.expired()) return;
@@ -224,79 +129,101 @@ void PersistentStorage::AddCVar(const std::string& name) {
 
 void PersistentStorage::OnStoredCvarChanged(std::string /*oldValue*/, CVarWrapper cvar) {
     const std::string name = cvar.getCVarName();
-    bool known = false;
+    std::uint64_t order = 0;
     {
         std::lock_guard<std::mutex> lock(cacheMutex);
-        known = cache.count(name) != 0;
+        if (cache.count(name) != 0) order = ++changeCount;
     }
-    if (known) {
-        CachedCvar entry = MakeCachedCvar(name, cvar.getStringValue(), cvar.getDescription());
-        std::lock_guard<std::mutex> lock(cacheMutex);
-        cache[name] = std::move(entry);
-    }
-    if (autoWrite && loaded) WriteStorageFile();
+    // The order is taken before the value is read, so of two changes racing on one
+    // variable, the one read last (which sees the latest value) is the one kept.
+    if (order != 0) StoreInCache(name, MakeCachedCvar(name, cvar.getStringValue(), cvar.getDescription()), order);
+    if (autoWrite && loaded) RequestWrite();
+}
+
+void PersistentStorage::StoreInCache(const std::string& name, CachedCvar entry, std::uint64_t order) {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    std::uint64_t& storedOrder = cacheOrder[name];
+    if (order < storedOrder) return;             // a later change is already stored
+    storedOrder = order;
+    cache[name] = std::move(entry);
 }
 
 void PersistentStorage::WriteStorageFile() {
     // Before the delayed load the variables still hold their defaults: writing them now
     // would replace the player's saved settings.
     if (!loaded) return;
+    WaitForWrite(RequestWrite());
+}
+
+std::uint64_t PersistentStorage::RequestWrite() {
+    std::unique_lock<std::mutex> lock(writeMutex);
+    const std::uint64_t ticket = ++requestedWrites;
+    if (stopping) {
+        // After the unload no thread of ours may run: the caller writes.
+        lock.unlock();
+        WriteNow();
+        lock.lock();
+        completedWrites = std::max(completedWrites, ticket);
+        writeDone.notify_all();
+        return ticket;
+    }
+    if (!writer.joinable()) writer = std::thread([this] { WriterLoop(); });
+    writeWanted.notify_one();
+    return ticket;
+}
+
+void PersistentStorage::WaitForWrite(std::uint64_t ticket) {
+    std::unique_lock<std::mutex> lock(writeMutex);
+    writeDone.wait(lock, [&] { return completedWrites >= ticket; });
+}
+
+void PersistentStorage::WaitForPendingWrites() {
+    std::uint64_t ticket = 0;
     {
         std::lock_guard<std::mutex> lock(writeMutex);
-        writeRequested = true;
-        if (writing) return;                     // the thread writing now writes once more for us
-        writing = true;
+        ticket = requestedWrites;
     }
-    struct WriterDone {
-        PersistentStorage& storage;
-        ~WriterDone() {
-            std::lock_guard<std::mutex> lock(storage.writeMutex);
-            storage.writing = false;
-        }
-    } done{*this};
+    WaitForWrite(ticket);
+}
+
+// Runs until StopWriter, then finishes what is pending. Every request made before a write
+// starts is covered by it, because a request is made after its value is in the cache.
+void PersistentStorage::WriterLoop() {
+    std::unique_lock<std::mutex> lock(writeMutex);
     for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(writeMutex);
-            if (!writeRequested) return;
-            writeRequested = false;
-        }
-        WriteOnce();
+        writeWanted.wait(lock, [this] { return stopping || requestedWrites > completedWrites; });
+        if (requestedWrites == completedWrites) return;
+        const std::uint64_t ticket = requestedWrites;
+        lock.unlock();
+        RunGuarded("writing the settings file", [this] { WriteNow(); });
+        lock.lock();
+        completedWrites = std::max(completedWrites, ticket);
+        writeDone.notify_all();
     }
 }
 
-void PersistentStorage::WriteOnce() {
-    RefreshCacheFromHost();
-    const std::string failure = ReplaceFileAtomically(storageFile, FileContents());
-    if (!failure.empty()) {
-        Log("PersistentStorage: could not write {}, the settings were not saved and the previous file is kept: {}",
-            storageFile.u8string(), failure);
-    }
-}
-
-// A change callback on the other thread may have read an older value than the one the
-// variable holds now; reading every value again here makes the write hold the latest.
-// Variables the host no longer has (after an unload) keep their cached values.
-void PersistentStorage::RefreshCacheFromHost() {
-    std::vector<std::string> names;
+void PersistentStorage::StopWriter() {
     {
-        std::lock_guard<std::mutex> lock(cacheMutex);
-        for (const auto& entry : cache) names.push_back(entry.first);
+        std::lock_guard<std::mutex> lock(writeMutex);
+        stopping = true;
     }
-    for (const std::string& name : names) {
-        CVarWrapper cvar = cvarManager->getCvar(name);
-        if (!cvar) continue;
-        std::string value = cvar.getStringValue();
-        std::string cleaned = value;
-        DropUnstorableCharacters(cleaned);
-        {
-            std::lock_guard<std::mutex> lock(cacheMutex);
-            auto entry = cache.find(name);
-            if (entry == cache.end() || entry->second.value == cleaned) continue;
-        }
-        CachedCvar refreshed = MakeCachedCvar(name, std::move(value), cvar.getDescription());
-        std::lock_guard<std::mutex> lock(cacheMutex);
-        cache[name] = std::move(refreshed);
+    writeWanted.notify_one();
+    if (writer.joinable() && writer.get_id() != std::this_thread::get_id()) writer.join();
+}
+
+void PersistentStorage::WriteNow() {
+    std::lock_guard<std::mutex> lock(fileMutex);
+    // The contents are taken under the file lock, so of two writes the later one holds the
+    // later values.
+    const std::string failure = ReplaceFileDurably(storageFile, FileContents());
+    if (failure.empty()) {
+        lastFailure.clear();
+        return;
     }
+    if (failure == lastFailure) return;          // said once for the whole run of failures
+    lastFailure = failure;
+    Log("PersistentStorage: could not write {}, the settings were not saved and the previous file is kept: {}",
+        storageFile.u8string(), failure);
 }
 
 std::string PersistentStorage::FileContents() const {
@@ -310,7 +237,16 @@ std::string PersistentStorage::FileContents() const {
 
 void PersistentStorage::LoadStorageFile() {
     Log("PersistentStorage: Loading the persistent storage cfg");
-    cvarManager->loadCfg(storageFile.u8string());
+    const std::optional<std::string> hostPath = NarrowPathText(storageFile);
+    if (!hostPath) {
+        // The host could not open the file under any name we can give it: loading nothing
+        // and then writing would replace the saved settings with defaults.
+        Log("PersistentStorage: the settings file {} cannot be named in the system's encoding; the saved settings "
+            "are not loaded and the file is left untouched",
+            storageFile.u8string());
+        return;
+    }
+    cvarManager->loadCfg(*hostPath);
     loaded = true;
 }
 

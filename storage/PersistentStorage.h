@@ -8,26 +8,33 @@
 //   - Nothing is written before the stored values were loaded (a write requested earlier,
 //     by "writeconfig" or by destruction, is skipped), so an early write never replaces
 //     the saved settings with defaults.
-//   - The file is replaced atomically: written to a temporary file of its own in the same
-//     folder, then renamed over it. A temporary left behind by a crash is removed by the
-//     next write. When the file is a symbolic link, the link's target is replaced (in the
-//     target's folder) and the link stays. The file's permissions are kept; a file made
-//     read-only, or one that cannot be written, is left as it is and one log line says the
-//     settings were not saved and why.
-//   - Writes are serialized, and a change made while a write runs (on the other thread) is
-//     written once more by that same writer after re-reading the variables, so the file
-//     written last holds the latest values.
+//   - The path handed to the host's loadCfg is the platform's narrow form of the file
+//     name. When that form cannot name the file, nothing is loaded and nothing is ever
+//     written, so the saved settings are left untouched; one log line says so.
+//   - No caller waits for the disk: a change hands the write to the storage's writer
+//     thread and returns. Changes that arrive while it writes are coalesced into one more
+//     write, and the file written last holds the latest values. "writeconfig" (and a direct
+//     WriteStorageFile) returns once a write that covers the values of that moment is done,
+//     so scripts and tests use it as the point after which the file is settled. A run of
+//     failed writes with the same reason logs one line.
+//   - StopWriter (at the plug-in's unload) finishes the pending write and joins the writer;
+//     later writes, and the one the destructor makes, run on the caller's thread, because
+//     the host frees the library right after the unload while this object may live on.
+//   - The file is written durably and kept as the player made it (storage/DurableFile.h).
 //   - A value or description holding a double quote, a line break or another character
 //     that would read back as something else is cleaned before it is written, with one
 //     log line, so a line always reads back as the one variable it names.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "host/CVarWrapper.h"
 
@@ -59,13 +66,21 @@ public:
     void OnStoredCvarChanged(std::string oldValue, CVarWrapper cvar);
     void LoadStorageFile();
 
-    const std::filesystem::path& StorageFile() const { return storageFile; }
+    // Returns once every write asked for so far is done, without asking for one.
+    void WaitForPendingWrites();
+
+    // Finishes the pending write and joins the writer thread; later writes run on the
+    // caller's thread. Safe to call more than once.
+    void StopWriter();
 
 private:
     std::filesystem::path MakeStorageFilePath(const std::string& storageName);
-    void RefreshCacheFromHost();                 // no lock held while the host is read
+    void StoreInCache(const std::string& name, CachedCvar entry, std::uint64_t order);
+    std::uint64_t RequestWrite();                // returns the request's ticket
+    void WaitForWrite(std::uint64_t ticket);
+    void WriterLoop();
+    void WriteNow();                             // one write of the cache as it is now
     std::string FileContents() const;
-    void WriteOnce();
 
     std::shared_ptr<CVarManagerWrapper> cvarManager;
     std::shared_ptr<GameWrapper> gameWrapper;
@@ -73,11 +88,23 @@ private:
     bool autoWrite;
     std::atomic<bool> loaded{false};
 
-    mutable std::mutex cacheMutex;               // guards `cache`
+    mutable std::mutex cacheMutex;               // guards the three fields below
     std::map<std::string, CachedCvar> cache;
+    // For each name, the order of the change whose value the cache holds. Two threads may
+    // change one variable at once; the change that came last wins even when its callback
+    // stores its value first.
+    std::map<std::string, std::uint64_t> cacheOrder;
+    std::uint64_t changeCount = 0;
 
-    std::mutex writeMutex;                       // guards the two flags below
-    bool writing = false;                        // a thread is writing the file now
-    bool writeRequested = false;                 // a change arrived that is not written yet
+    std::mutex writeMutex;                       // guards the five fields below
+    std::condition_variable writeWanted;         // the writer waits here for work
+    std::condition_variable writeDone;           // callers of WriteStorageFile wait here
+    std::uint64_t requestedWrites = 0;           // tickets handed out
+    std::uint64_t completedWrites = 0;           // every ticket up to this one is written
+    bool stopping = false;                       // StopWriter ran: no more background writes
+    std::thread writer;                          // started by the first request
+
+    std::mutex fileMutex;                        // one write of the file at a time
+    std::string lastFailure;                     // guarded by fileMutex; logged once per run
     std::shared_ptr<void> lifetime = std::make_shared<char>(); // the delayed load checks it
 };

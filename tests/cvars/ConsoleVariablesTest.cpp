@@ -92,7 +92,7 @@ TEST_F(ConsoleVariablesTest, ToggleSwitchesThePluginWithAToast) {
     LoadAndSettle();
     Run("pp_toggle");
     EXPECT_FALSE(*plugin().enabled);
-    EXPECT_NE(ReadText(ConfigFile()).find("pp_enabled \"0\""), std::string::npos);
+    EXPECT_NE(SettledConfig().find("pp_enabled \"0\""), std::string::npos);
     Run("pp_toggle ignored words");
     EXPECT_TRUE(*plugin().enabled);
 

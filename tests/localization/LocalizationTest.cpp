@@ -94,7 +94,7 @@ TEST_F(LocalizationTest, SetLanguageStoresTheCanonicalCode) {
     EXPECT_TRUE(Printed("Updated locale: FRA"));
     manager().SetLanguage("en");
     EXPECT_EQ(CvarValue("plugin_language"), "INT");
-    EXPECT_NE(ReadText(home.path() / "cfg" / "Postplay.cfg").find("plugin_language \"INT\""), std::string::npos);
+    EXPECT_NE(SettledConfig().find("plugin_language \"INT\""), std::string::npos);
 }
 
 TEST_F(LocalizationTest, TheSavedLanguageWinsOverTheGameLanguage) {

@@ -31,7 +31,8 @@ std::size_t CountStartingWith(const std::vector<std::string>& lines, const std::
 class StorageTest : public HostFixture {
 protected:
     fs::path ConfigFile() const { return home.path() / "cfg" / "Postplay.cfg"; }
-    std::string Config() const { return ReadText(ConfigFile()); }
+    std::string Config() { return SettledConfig(); }
+    void Settle() { plugin().persistentStorage->WaitForPendingWrites(); }
     void LoadAndSettle() {
         LoadPlugin();
         Wait(0.2);
@@ -82,6 +83,7 @@ TEST_F(StorageTest, ALinkedFileIsWrittenThroughItsLink) {
     if (!TryCreateSymlink("../dotfiles/Postplay.cfg", ConfigFile())) GTEST_SKIP() << kNoSymlinks;
     LoadAndSettle();
     Run("pp_requeue_delay 9");
+    Settle();
     EXPECT_TRUE(fs::is_symlink(ConfigFile()));
     EXPECT_EQ(ReadText(dotfiles / "Postplay.cfg"), WithValue(kDefaultSettingsFile, "pp_requeue_delay", "9"));
     EXPECT_EQ(std::distance(fs::directory_iterator(dotfiles), fs::directory_iterator()), 1);
@@ -199,6 +201,7 @@ TEST_F(StorageTest, AFailedWriteKeepsThePreviousFileAndSaysWhy) {
     fs::remove(ConfigFile());
     fs::create_directories(ConfigFile() / "occupied"); // the rename cannot replace a folder
     Run("pp_requeue_delay 6");
+    Settle();
     EXPECT_EQ(CountStartingWith(TakeLines(), "PersistentStorage: could not write"), 1u);
     EXPECT_EQ(temporaries(), 0u);
 
@@ -209,6 +212,7 @@ TEST_F(StorageTest, AFailedWriteKeepsThePreviousFileAndSaysWhy) {
     fs::permissions(ConfigFile(), fs::perms::owner_read | fs::perms::owner_write);
     WriteText(cfgFolder / "Postplay.cfg.0badc0de0001.tmp", "half a file");
     Run("pp_requeue_delay 7");
+    Settle();
     EXPECT_EQ(temporaries(), 0u);
 #if defined(_WIN32)
     // Windows keeps only a read-only flag, which the rewrite must not set.

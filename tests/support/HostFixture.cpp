@@ -6,6 +6,7 @@
 #include "host/CVarManagerWrapper.h"
 #include "localization/LocalizationManager.h"
 #include "storage/PersistentStorage.h"
+#include "support/TextFiles.h"
 
 TempDir::TempDir() {
     std::random_device random;
@@ -59,4 +60,10 @@ bool HostFixture::Printed(const std::string& text) const {
 
 std::string HostFixture::CvarValue(const std::string& name) {
     return plugin().cvarManager->getCvar(name).getStringValue();
+}
+
+std::string HostFixture::SettledConfig() {
+    const std::shared_ptr<PostplayPlugin>& loaded = PluginSingleton();
+    if (loaded && loaded->persistentStorage) loaded->persistentStorage->WaitForPendingWrites();
+    return ReadText(home.path() / homeBelow / "cfg" / "Postplay.cfg");
 }

@@ -43,6 +43,8 @@ protected:
     std::vector<std::string> TakeLines();
     bool Printed(const std::string& text) const; // any line equal to text, since start
     std::string CvarValue(const std::string& name);
+    // The cfg file's text once the writes asked for so far are done.
+    std::string SettledConfig();
 
     TempDir home;
     std::filesystem::path homeBelow;             // when set: the host's folder is home.path() / homeBelow

@@ -100,7 +100,7 @@ TEST_F(RefreshWorkshopMapsTest, ResetsASelectionThatDiffersEvenOnlyInCase) {
     EXPECT_EQ(*plugin().workshopMap, "");
     EXPECT_EQ(CvarValue("pp_workshop_map"), "");
     EXPECT_TRUE(Printed("Selected workshop map is not valid anymore and has been reset."));
-    EXPECT_NE(ReadText(home.path() / "cfg" / "Postplay.cfg").find("pp_workshop_map \"\""), std::string::npos);
+    EXPECT_NE(SettledConfig().find("pp_workshop_map \"\""), std::string::npos);
 }
 
 TEST_F(RefreshWorkshopMapsTest, AnEmptyOrMaplessFolderKeepsTheSelectionAndEmptiesTheList) {
@@ -144,4 +144,34 @@ TEST_F(RefreshWorkshopMapsTest, ASnapshotStaysWholeWhileAScanReplacesTheList) {
     scanner.join();
     EXPECT_EQ(torn, 0u);
     EXPECT_EQ(Maps().size(), static_cast<std::size_t>(kMaps));
+}
+
+// A folder whose listing fails before any map is found gives the usual line, exactly, and the
+// system's reason on a line of its own; maps found before a failure are kept. Either way the
+// selection stays, since the part not read may hold it.
+TEST_F(RefreshWorkshopMapsTest, AListingThatFailsKeepsTheSelectionAndSaysWhy) {
+    const fs::path loop = home.path() / "loop";
+    if (!TryCreateSymlink(loop, loop)) GTEST_SKIP() << kNoSymlinks;
+    Run("pp_workshop_maps_folder \"" + loop.string() + "\"; pp_workshop_map Gone\\gone.upk");
+    TakeLines();
+    Refresh();
+    std::vector<std::string> lines = TakeLines();
+    ASSERT_EQ(lines.size(), 3u) << "the command, the usual line, the reason";
+    EXPECT_EQ(lines[1], "No valid workshop maps found in folder: " + loop.string());
+    EXPECT_TRUE(Maps().empty());
+
+    // Stadium and a sub-folder that cannot be read, listed in either order.
+    ASSERT_TRUE(TryCreateSymlink(home.path() / "maps" / "Loop", home.path() / "maps" / "Loop"));
+    Run("pp_workshop_maps_folder \"" + folder + "\"");
+    TakeLines();
+    Refresh();
+    lines = TakeLines();
+    ASSERT_GE(lines.size(), 2u);
+    if (Maps().empty()) {
+        EXPECT_EQ(lines[1], "No valid workshop maps found in folder: " + folder);
+    } else {
+        EXPECT_EQ(Maps(), std::vector<std::string>{"Stadium\\stadium.upk"});
+        EXPECT_EQ(lines[1].rfind("Workshop maps folder could not be read", 0), 0u) << lines[1];
+    }
+    EXPECT_EQ(CvarValue("pp_workshop_map"), "Gone\\gone.upk");
 }
