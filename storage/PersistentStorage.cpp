@@ -167,9 +167,18 @@ std::uint64_t PersistentStorage::RequestWrite() {
         writeDone.notify_all();
         return ticket;
     }
-    if (!writer.joinable()) writer = std::thread([this] { WriterLoop(); });
+    StartWriterLocked();
     writeWanted.notify_one();
     return ticket;
+}
+
+void PersistentStorage::StartWriter() {
+    std::lock_guard<std::mutex> lock(writeMutex);
+    if (!stopping) StartWriterLocked();
+}
+
+void PersistentStorage::StartWriterLocked() {
+    if (!writer.joinable()) writer = std::thread([this] { WriterLoop(); });
 }
 
 void PersistentStorage::WaitForWrite(std::uint64_t ticket) {
@@ -248,6 +257,7 @@ void PersistentStorage::LoadStorageFile() {
     }
     cvarManager->loadCfg(*hostPath);
     loaded = true;
+    StartWriter();                               // here, so that no change pays for it in a frame
 }
 
 std::filesystem::path PersistentStorage::MakeStorageFilePath(const std::string& storageName) {

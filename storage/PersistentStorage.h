@@ -76,6 +76,8 @@ public:
 private:
     std::filesystem::path MakeStorageFilePath(const std::string& storageName);
     void StoreInCache(const std::string& name, CachedCvar entry, std::uint64_t order);
+    void StartWriter();
+    void StartWriterLocked();                    // writeMutex held
     std::uint64_t RequestWrite();                // returns the request's ticket
     void WaitForWrite(std::uint64_t ticket);
     void WriterLoop();

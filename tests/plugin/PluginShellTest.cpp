@@ -219,3 +219,21 @@ TEST_F(PluginLoadTest, LogKeepsBracesOfItsArgumentsAndAMalformedFormatAsItStands
     Log("unbalanced {");
     EXPECT_EQ(TakeLines(), (std::vector<std::string>{"code: {0} {} {{", "1 and {x}", "unbalanced {"}));
 }
+
+#if defined(__linux__)
+// The host frees the library right after the unload: the cfg writer and the folder check,
+// both started by then, must be gone when the unload returns.
+TEST_F(PluginLoadTest, UnloadJoinsEveryThreadThePluginStarted) {
+    const auto threads = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"), std::filesystem::directory_iterator());
+    };
+    const auto before = threads();
+    LoadPlugin();
+    Wait(1.0);
+    Run("pp_mode workshop; pp_workshop_maps_folder \"" + home.path().string() + "\"; pp_requeue_delay 3");
+    host->DrawFramesOnRenderThread(3);
+    EXPECT_GT(threads(), before);
+    host->UnloadPlugin();
+    EXPECT_EQ(threads(), before);
+}
+#endif
