@@ -28,6 +28,7 @@
 #include "host/MMRWrapper.h"
 #include "plugin/SettingsWindowBase.h"
 #include "plugin/SharedCells.h"
+#include "settings/FolderStatus.h"
 #include "training/TrainingMode.h"
 
 class PersistentStorage;
@@ -93,4 +94,5 @@ private:
     void _LoadTrainingDestination();
 
     std::shared_ptr<void> lifetime = std::make_shared<char>();
+    FolderStatusWatcher workshopFolderStatus;    // the workshop panel's folder checks, beside the page
 };

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -5,6 +6,7 @@
 #include <vector>
 
 #include "PageFixture.h"
+#include "settings/FolderStatus.h"
 #include "support/TextFiles.h"
 
 namespace fs = std::filesystem;
@@ -41,6 +43,9 @@ protected:
             if (call.kind == Kind::TextColored) lines.emplace_back(call.label, call.colour);
         return lines;
     }
+
+    // Lets the folder check asked for by the last frame land.
+    static void LetTheCheckLand() { ASSERT_TRUE(FolderStatusWatcher::WaitUntilIdle(std::chrono::seconds(10))); }
 
     fs::path maps;
 };
@@ -165,4 +170,35 @@ TEST_F(WorkshopPanelTest, RefreshWithAnEmptyFolderEmptiesTheListQuietly) {
     Frame();
     EXPECT_TRUE(plugin().workshopMaps->Empty());
     EXPECT_TRUE(TakeLines().empty());
+}
+
+// The frame draws the folder as the last check found it and never asks the disk itself: a
+// folder gone from the disk still shows as it was until a scan (here from the console)
+// brings a new check. A folder text that no check has seen yet shows nothing below the box.
+TEST_F(WorkshopPanelTest, StatusLineComesFromTheLastCheckNeverFromTheFrame) {
+    const auto statusLine = [this](const std::vector<Call>& calls) {
+        const auto lines = ColouredLines(calls);
+        return lines.empty() ? std::string() : lines.front().first;
+    };
+    SetFolder(maps);
+    Frame();                                     // the automatic scan checks the folder
+    LetTheCheckLand();
+    Frame();
+    LetTheCheckLand();
+
+    fs::remove_all(maps);
+    EXPECT_TRUE(Has(Frame(), Kind::Combo, "##WorkshopMapSelector")) << "the frame asked the disk";
+    LetTheCheckLand();
+    Run("pp_find_workshop_maps");
+    EXPECT_EQ(statusLine(Frame()), "No workshop maps found in this folder");
+    LetTheCheckLand();
+    EXPECT_EQ(statusLine(Frame()), "Error: Folder does not exist");
+
+    std::ofstream(home.path() / "file.txt") << "not a folder";
+    SetFolder(home.path() / "file.txt");
+    const auto calls = Frame();
+    EXPECT_EQ(statusLine(calls), "");
+    EXPECT_FALSE(Has(calls, Kind::Combo, "##WorkshopMapSelector"));
+    LetTheCheckLand();
+    EXPECT_EQ(statusLine(Frame()), "Error: Path is not a directory");
 }
