@@ -35,6 +35,24 @@ void ApplyToggleBind(PostplayPlugin& plugin, const std::string& key) {
     cvars.setBind(key, plugin.toggleCommand);
 }
 
+// Hands the bind job the key in the box as it is now: the job runs later on the game
+// thread, and not at all once the plug-in object is gone. A key name that would read back
+// as another command is refused with one line, and the box shows the stored key again.
+void BindToggleKey(PostplayPlugin& plugin, SettingsPageState& state) {
+    std::string key = state.keyBindBuffer;
+    if (!IsSafeKeyName(key)) {
+        Log("Key name refused for the toggle bind: it must not hold double quotes, ';' or line breaks");
+        page::CopyToBuffer(plugin.toggleBind->Get(), state.keyBindBuffer);
+        state.keyBindEdited = false;
+        return;
+    }
+    PostplayPlugin* target = &plugin;
+    plugin.gameWrapper->Execute([target, alive = plugin.LifetimeToken(), key = std::move(key)](GameWrapper*) {
+        if (alive.expired()) return;
+        RunGuarded("binding the toggle key", [&] { ApplyToggleBind(*target, key); });
+    });
+}
+
 } // namespace
 
 void PostplayPlugin::RenderKeyBindSetting() {
@@ -47,8 +65,11 @@ void PostplayPlugin::RenderKeyBindSetting() {
     ImGui::Button("?##bindHelp", ImVec2(0.0f, 0.0f));
     page::TooltipOnHover(helpText);
 
-    // While the player is not editing the box, it shows the stored key, also one that
-    // arrives after the first frame (the stored settings load a moment after the plug-in).
+    // The box holds the player's text from the first edit until it equals the stored key
+    // again: after a click on bind, that is once the job has run on the game thread, so the
+    // box keeps the key typed and bind and reset stay until then. Otherwise the box follows
+    // the stored key, also one that arrives after the first frame (the stored settings load
+    // a moment after the plug-in).
     const std::string storedKey = toggleBind->Get();
     if (!state.keyBindBufferInitialized || !state.keyBindEdited) {
         page::CopyToBuffer(storedKey, state.keyBindBuffer);
@@ -60,22 +81,11 @@ void PostplayPlugin::RenderKeyBindSetting() {
     ImGui::PopItemWidth();
     page::TooltipOnHover(helpText);
 
-    if (storedKey != state.keyBindBuffer) {
+    if (storedKey == state.keyBindBuffer) {
+        state.keyBindEdited = false;
+    } else {
         ImGui::SameLine();
-        if (ImGui::Button(localization->Translate("bind").c_str(), ImVec2(0.0f, 0.0f))) {
-            state.keyBindEdited = false;         // the box follows the stored key again
-            std::string key = state.keyBindBuffer;
-            if (IsSafeKeyName(key)) {
-                // The job runs later on the game thread: it works on the key as it was when
-                // bind was clicked, and not at all once this object is gone.
-                gameWrapper->Execute([this, alive = LifetimeToken(), key = std::move(key)](GameWrapper*) {
-                    if (alive.expired()) return;
-                    RunGuarded("binding the toggle key", [&] { ApplyToggleBind(*this, key); });
-                });
-            } else {
-                Log("Key name refused for the toggle bind: it must not hold double quotes, ';' or line breaks");
-            }
-        }
+        if (ImGui::Button(localization->Translate("bind").c_str(), ImVec2(0.0f, 0.0f))) BindToggleKey(*this, state);
         ImGui::SameLine();
         const std::string resetLabel = localization->Translate("reset") + "##ResetBindKey";
         if (ImGui::Button(resetLabel.c_str(), ImVec2(0.0f, 0.0f))) {

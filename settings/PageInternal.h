@@ -14,7 +14,7 @@
 struct SettingsPageState {
     char keyBindBuffer[256] = {};                // the key name shown and edited in the bind box
     bool keyBindBufferInitialized = false;       // filled from the stored key on the first draw
-    bool keyBindEdited = false;                  // the player typed a key not yet bound or reset
+    bool keyBindEdited = false;                  // the box holds the player's text, not yet the stored key
     bool workshopAutoScanPending = true;         // one automatic workshop scan per library lifetime
 };
 

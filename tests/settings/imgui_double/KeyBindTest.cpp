@@ -71,6 +71,29 @@ TEST_F(KeyBindTest, BoxFollowsTheStoredKeyWhileThePlayerIsNotEditingIt) {
     EXPECT_EQ(Get(Frame(), Kind::InputText, kBox).text, "F6");
 }
 
+// The job runs on the game thread some frames after the click: until then the box keeps
+// the key typed and the row keeps offering bind and reset; afterwards it follows the stored
+// key again.
+TEST_F(KeyBindTest, BindAndResetStayUntilTheStoredKeyIsTheKeyTyped) {
+    Type(kBox, "F4");
+    Click("Bind");
+    Frame();
+    for (int frame = 0; frame < 2; ++frame) {
+        const auto calls = Frame();
+        EXPECT_EQ(Get(calls, Kind::InputText, kBox).text, "F4");
+        EXPECT_TRUE(Has(calls, Kind::Button, "Bind"));
+        EXPECT_TRUE(Has(calls, Kind::Button, kReset));
+    }
+    host->Step();
+    auto calls = Frame();
+    EXPECT_EQ(Get(calls, Kind::InputText, kBox).text, "F4");
+    EXPECT_FALSE(Has(calls, Kind::Button, "Bind"));
+    EXPECT_FALSE(Has(calls, Kind::Button, kReset));
+
+    Run("pp_toggle_bind F8");
+    EXPECT_EQ(Get(Frame(), Kind::InputText, kBox).text, "F8");
+}
+
 TEST_F(KeyBindTest, WarnsAboutAKeyBoundToAnotherCommandUntilThePageBindsIt) {
     Run("bind F5 queue");
     Type(kBox, "F5");
@@ -118,6 +141,9 @@ TEST_F(KeyBindTest, RefusesKeyNamesThatWouldReadBackAsAnotherCommand) {
         EXPECT_EQ(Bind("F3"), "") << key;
         EXPECT_EQ(CvarValue("pp_enabled"), "1");
         EXPECT_EQ(TakeLines().size(), 1u) << "one line says why, for " << key;
+        const auto calls = Frame();
+        EXPECT_EQ(Get(calls, Kind::InputText, kBox).text, "") << "the box shows the stored key again";
+        EXPECT_FALSE(Has(calls, Kind::Button, "Bind")) << key;
     }
 }
 
