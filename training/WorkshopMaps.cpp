@@ -122,14 +122,17 @@ void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string> /*words*/) {
     const std::string selected = selection ? selection.getStringValue() : workshopMap->Get();
     const bool selectedFound = std::find(found.begin(), found.end(), selected) != found.end();
     if (!workshopMaps->ReplaceIfCurrent(std::move(found), scan)) return;  // a later clear or scan won
+    if (none) {
+        // The usual line, whether the folder holds no map or could not be listed at all;
+        // the system's reason, when there is one, on a line of its own.
+        cvarManager->log("No valid workshop maps found in folder: " + folder);
+        if (!failure.empty()) cvarManager->log("The folder could not be read: " + failure);
+        return;
+    }
     if (!failure.empty()) {
         // The part not read may hold the selected map: it stays selected.
         cvarManager->log("Workshop maps folder could not be read, the maps found before the error are kept: " +
                          failure);
-        return;
-    }
-    if (none) {
-        cvarManager->log("No valid workshop maps found in folder: " + folder);
         return;
     }
 
