@@ -34,7 +34,7 @@ std::optional<std::string> ToastLogoPath(GameWrapper& game) {
 
 PostplayPlugin::PostplayPlugin() = default;
 
-PostplayPlugin::~PostplayPlugin() = default;
+PostplayPlugin::~PostplayPlugin() { _StopWorkers(); }
 
 void PostplayPlugin::onLoad() {
     RunGuarded("loading the plug-in", [this] {
@@ -52,6 +52,17 @@ void PostplayPlugin::onLoad() {
 
 void PostplayPlugin::onUnload() {
     // Hooks, notifiers and console variables stay until the object goes or the host drops them.
+    // The host frees the library right after the unload: no thread of ours may outlive it.
+    _StopWorkers();
+}
+
+// Finishes the pending cfg write and joins every thread the plug-in started. Safe to call
+// more than once; work asked for afterwards runs on the caller's thread.
+void PostplayPlugin::_StopWorkers() {
+    RunGuarded("stopping the plug-in's threads", [this] {
+        if (persistentStorage) persistentStorage->StopWriter();
+        workshopFolderStatus.Stop();
+    });
 }
 
 void PostplayPlugin::_InitializeManagers() {

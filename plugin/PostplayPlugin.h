@@ -84,6 +84,7 @@ private:
     void _RegisterCVars();
     void _RegisterNotifiers();
     void _InitializeCore();
+    void _StopWorkers();                         // at unload: finish the cfg write, join threads
 
     // Match flow (match/MatchFlow.cpp)
     void _ProcessMatchEnd(bool mmrUpdated);
