@@ -4,6 +4,7 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cfloat>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Panels.h"
+#include "settings/FolderStatus.h"
 #include "settings/PageInternal.h"
 #include "support/HostFixture.h"
 
@@ -187,7 +189,9 @@ TEST_P(SettingsPageLayout, EveryItemEndsInsideItsColumn) {
     Run(std::string("plugin_language ") + language + "; pp_requeue 1; pp_requeue_delay 900");
     Run("bind F3 queue; pp_toggle_bind F3");     // the bind box shows F3 with its warning: F3 runs another command
     Run(setups.at(destination));
-    for (int frame = 0; frame < 3; ++frame) DrawEveryItem();
+    for (int frame = 0; frame < 2; ++frame) DrawEveryItem();
+    FolderStatusWatcher::WaitUntilIdle(std::chrono::seconds(10)); // the folder's status line is in
+    DrawEveryItem();
 
     const ImGuiWindow* page = PageWindow();
     ASSERT_NE(page, nullptr);
