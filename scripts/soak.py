@@ -1453,13 +1453,70 @@ SCAN_LINES = ("No valid workshop maps found in folder: ", "Workshop maps folder 
               "Workshop maps folder is not set")
 
 
+NOBODY = 65534
+CFG_LINK = "Postplay-link.cfg"    # a second name of the cfg file, in the working folder
+
+
 class FaultCase:
-    def __init__(self, name, kind, fault=None, prepare=None, reason=None):
+    def __init__(self, name, kind, fault=None, prepare=None, reason=None, saved=None, needs_root=False):
         self.name = name
         self.kind = kind          # "storage" or "scan"
         self.fault = fault        # SOAK_FAULT for the shim, or None for a real fault
         self.prepare = prepare    # makes a real fault in the working folder
         self.reason = reason      # what the log line must say
+        self.saved = saved        # storage cases the file must be saved through: checks what was
+                                  # kept of it (work, its os.stat before), returns problems
+        self.needs_root = needs_root
+
+
+def cfg_path(work):
+    return os.path.join(work, "home", "cfg", "Postplay.cfg")
+
+
+def cfg_hard_link(work):
+    os.link(cfg_path(work), os.path.join(work, CFG_LINK))
+
+
+def cfg_of_nobody(work):
+    os.chown(cfg_path(work), NOBODY, NOBODY)
+
+
+def link_shows_the_file(work, before):
+    link = os.path.join(work, CFG_LINK)
+    if not os.path.samefile(cfg_path(work), link) or read_cfg(link) != read_cfg(cfg_path(work)):
+        return ["the hard link no longer shows the cfg file"]
+    return []
+
+
+def same_file(work, before):
+    return [] if os.stat(cfg_path(work)).st_ino == before.st_ino else ["the cfg file was replaced by a new one"]
+
+
+def owner_kept(work, before):
+    now = os.stat(cfg_path(work))
+    if (now.st_uid, now.st_gid, now.st_mode) != (before.st_uid, before.st_gid, before.st_mode):
+        return ["the cfg file's owner, group or mode changed: %d:%d %o, was %d:%d %o" % (
+            now.st_uid, now.st_gid, now.st_mode, before.st_uid, before.st_gid, before.st_mode)]
+    return []
+
+
+def storage_fault_cases():
+    """Faults in the cfg writes that the player's file must survive as it was, and files that
+    must still be saved though a new file would not keep them as the player made them."""
+    return [
+        FaultCase("cfg write, syncing it: EIO", "storage", "sync:EIO:Postplay.cfg", reason="Input/output error"),
+        FaultCase("hard-linked cfg file, syncing it in place: EIO", "storage", "sync:EIO:Postplay.cfg",
+                  prepare=cfg_hard_link, reason="Input/output error"),
+        FaultCase("hard-linked cfg file (real)", "storage", prepare=cfg_hard_link,
+                  saved=lambda work, before: link_shows_the_file(work, before) + same_file(work, before)),
+        FaultCase("writable cfg file in a read-only cfg folder: EACCES", "storage", "create:EACCES:Postplay.cfg.",
+                  saved=same_file),
+        FaultCase("cfg file of another owner (real)", "storage", prepare=cfg_of_nobody, saved=owner_kept,
+                  needs_root=True),
+        FaultCase("cfg file of another owner, who cannot be given a new file: EPERM", "storage",
+                  "chown:EPERM:Postplay.cfg", prepare=cfg_of_nobody,
+                  saved=lambda work, before: owner_kept(work, before) + same_file(work, before), needs_root=True),
+    ]
 
 
 def fault_cases():
@@ -1510,7 +1567,7 @@ def fault_cases():
                   reason="Too many levels of symbolic links"),
         FaultCase("workshop folder name too long (real)", "scan", prepare=maps_long_name, reason="File name too long"),
     ]
-    return cases
+    return cases + storage_fault_cases()
 
 
 STORAGE_SETUP = "sim_wait 0.2\npp_requeue_delay 3\npp_mode custom\n"
@@ -1519,6 +1576,28 @@ STORAGE_WRITES = 3
 SCAN_SETUP = ("sim_wait 0.2\npp_workshop_maps_folder maps\npp_workshop_map \"Beta\\beta.upk\"\npp_mode workshop\n"
               "pp_wait_mmr 0\n")
 SCAN_FAULT = ("sim_wait 0.2\npp_find_workshop_maps\npp_workshop_map\nsim_match 11\nsim_end 0\nsim_status\n")
+
+
+def storage_outcome_problems(case, shown, cfg_file, before, before_status, work):
+    """What is wrong with the cfg file and the failure lines after the storage fault run."""
+    problems = []
+    if case.saved:
+        if shown:
+            problems.append("a write that had to succeed gave failure lines: %s" % shown)
+        problem, values = whole_cfg_problem(read_cfg(cfg_file))
+        if problem or (values["pp_requeue_delay"], values["pp_enabled"]) != ("7", "0"):
+            problems.append("the cfg file does not hold the new values: %s" % (problem or values))
+        else:
+            problems += case.saved(work, before_status)
+        return problems
+    # The same failure, repeated by every write of the run, is said once.
+    if len(shown) != 1:
+        problems.append("%d failing writes gave %d failure lines: %s" % (STORAGE_WRITES, len(shown), shown))
+    if case.reason and any(case.reason.lower() not in line.lower() for line in shown):
+        problems.append("a failure line does not say %r" % case.reason)
+    if read_cfg(cfg_file) != before:
+        problems.append("the previous cfg file was not kept as it was")
+    return problems
 
 
 def run_fault(host, shim, case):
@@ -1539,6 +1618,7 @@ def run_fault(host, shim, case):
         case.prepare(work)
     cfg_file = os.path.join(work, "home", "cfg", "Postplay.cfg")
     before = read_cfg(cfg_file)
+    before_status = os.stat(cfg_file) if os.path.isfile(cfg_file) else None
     was_link = os.path.islink(cfg_file)
     env = {}
     fault_log = os.path.join(work, "faults.log")
@@ -1558,12 +1638,7 @@ def run_fault(host, shim, case):
     shown = []
     if case.kind == "storage":
         shown = [line for line in lines if line.startswith(WRITE_FAILED)]
-        if len(shown) != STORAGE_WRITES:
-            problems.append("%d writes gave %d failure lines: %s" % (STORAGE_WRITES, len(shown), shown))
-        if case.reason and any(case.reason.lower() not in line.lower() for line in shown):
-            problems.append("a failure line does not say %r" % case.reason)
-        if read_cfg(cfg_file) != before:
-            problems.append("the previous cfg file was not kept as it was")
+        problems += storage_outcome_problems(case, shown, cfg_file, before, before_status, work)
         if was_link != os.path.islink(cfg_file):
             problems.append("the cfg file's symbolic link was replaced")
         cfg_dir = os.path.dirname(cfg_file)
@@ -1578,7 +1653,9 @@ def run_fault(host, shim, case):
                 recover.write("sim_wait 0.2\npp_requeue_delay\npp_requeue_delay 9\n")
             code, again, err = host.run(work, "recover.pp")
             problem, values = whole_cfg_problem(read_cfg(cfg_file))
-            if code != 0 or '] pp_requeue_delay "3"' not in again or problem or values["pp_requeue_delay"] != "9":
+            held = "7" if case.saved else "3"
+            if code != 0 or '] pp_requeue_delay "%s"' % held not in again or problem or \
+                    values["pp_requeue_delay"] != "9":
                 problems.append("the run after the fault did not read the kept file and write a new one: %s" %
                                 (problem or again))
     else:
@@ -1607,8 +1684,13 @@ def run_fault(host, shim, case):
 
 def faults(host, shim):
     failed = 0
+    skipped = 0
     cases = fault_cases()
     for case in cases:
+        if case.needs_root and os.geteuid() != 0:
+            print("fault: %s -> skipped: giving the cfg file to another user needs root" % case.name)
+            skipped += 1
+            continue
         problems, shown = run_fault(host, shim, case)
         lines = sorted(set(re.sub(r"[0-9a-f]{12}\.tmp", "XXXXXXXXXXXX.tmp", line) for line in shown))
         lines = [re.sub(r"(.)\1{19,}", lambda run: "%s...(%d times)" % (run.group(1), len(run.group(0))), line)
@@ -1617,7 +1699,7 @@ def faults(host, shim):
         for problem in problems:
             print("  FAILED: " + problem)
         failed += 1 if problems else 0
-    print("faults: %d injected, %d mishandled" % (len(cases), failed), flush=True)
+    print("faults: %d injected, %d mishandled" % (len(cases) - skipped, failed), flush=True)
     return failed == 0
 
 

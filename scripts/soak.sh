@@ -8,7 +8,10 @@
 #     scripts/soak.sh --kills K      kill the host K times while it rewrites the cfg file;
 #                                    "kills: K run, B broken files"
 #     scripts/soak.sh --faults       no space, permission denied, link loops and over-long names
-#                                    in the cfg writes and the workshop scan
+#                                    in the cfg writes and the workshop scan; failed syncs; cfg
+#                                    files that must be saved in place (a second hard link, a
+#                                    read-only cfg folder) or keep another owner (as root only);
+#                                    "faults: N injected, M mishandled"
 #     scripts/soak.sh --seed S       replay session S, printing its scripts and transcripts
 #
 # They combine (scripts/soak.sh 300 --kills 1000 --faults). --first S starts the sessions at

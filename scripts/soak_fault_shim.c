@@ -5,11 +5,14 @@
  *
  *   create   opening a file for writing (fopen, open, openat with write access)
  *   write    write() on a file opened for writing through a matching path
+ *   sync     fsync(), fdatasync() on a file opened through a matching path
+ *   chown    fchown() on a file opened through a matching path; chown(), lchown(), fchownat()
  *   rename   rename() whose source or target matches
  *   opendir  opening a folder to list it (opendir, open/openat with O_DIRECTORY)
  *   stat     stat(), lstat(), fstatat()
  *
- * ERRNO is ENOSPC, EACCES, ELOOP, ENAMETOOLONG or EIO. Every failure made is counted in
+ * SKIP counts only the calls that name a path (not write, sync or fchown). ERRNO is ENOSPC,
+ * EACCES, EPERM, EROFS, ELOOP, ENAMETOOLONG or EIO. Every failure made is counted in
  * the file SOAK_FAULT_LOG names (one line each), so the driver knows a fault was hit.
  */
 #define _GNU_SOURCE
@@ -24,7 +27,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-enum call { CALL_NONE, CALL_CREATE, CALL_WRITE, CALL_RENAME, CALL_OPENDIR, CALL_STAT };
+enum call { CALL_NONE, CALL_CREATE, CALL_WRITE, CALL_SYNC, CALL_CHOWN, CALL_RENAME, CALL_OPENDIR, CALL_STAT };
 
 static enum call fault_call = CALL_NONE;
 static int fault_errno;
@@ -34,7 +37,7 @@ static long fault_seen;                       /* matching calls so far (atomic) 
 static int configured;                        /* 0 unread, 1 read */
 
 #define MAX_FDS 4096
-static unsigned char doomed_fds[MAX_FDS];     /* files whose writes fail */
+static unsigned char doomed_fds[MAX_FDS];     /* files whose writes, syncs or fchowns fail */
 
 static void configure(void) {
     if (__atomic_load_n(&configured, __ATOMIC_ACQUIRE)) return;
@@ -49,11 +52,15 @@ static void configure(void) {
         if (call && err && text) {
             if (!strcmp(call, "create")) fault_call = CALL_CREATE;
             else if (!strcmp(call, "write")) fault_call = CALL_WRITE;
+            else if (!strcmp(call, "sync")) fault_call = CALL_SYNC;
+            else if (!strcmp(call, "chown")) fault_call = CALL_CHOWN;
             else if (!strcmp(call, "rename")) fault_call = CALL_RENAME;
             else if (!strcmp(call, "opendir")) fault_call = CALL_OPENDIR;
             else if (!strcmp(call, "stat")) fault_call = CALL_STAT;
             if (!strcmp(err, "ENOSPC")) fault_errno = ENOSPC;
             else if (!strcmp(err, "EACCES")) fault_errno = EACCES;
+            else if (!strcmp(err, "EPERM")) fault_errno = EPERM;
+            else if (!strcmp(err, "EROFS")) fault_errno = EROFS;
             else if (!strcmp(err, "ELOOP")) fault_errno = ELOOP;
             else if (!strcmp(err, "ENAMETOOLONG")) fault_errno = ENAMETOOLONG;
             else fault_errno = EIO;
@@ -87,14 +94,17 @@ static int should_fail(enum call call, const char *path) {
     return seen >= fault_skip;
 }
 
-static int fails_write(int fd) {
-    return fd >= 0 && fd < MAX_FDS && __atomic_load_n(&doomed_fds[fd], __ATOMIC_ACQUIRE);
+/* Whether a call of kind `call` on the open file `fd` must fail. */
+static int fails_on_fd(enum call call, int fd) {
+    configure();
+    return call == fault_call && fd >= 0 && fd < MAX_FDS && __atomic_load_n(&doomed_fds[fd], __ATOMIC_ACQUIRE);
 }
 
 static void watch_fd(int fd, const char *path, int writing) {
     if (fd < 0 || fd >= MAX_FDS) return;
     configure();
-    int doomed = writing && fault_call == CALL_WRITE && path && strstr(path, fault_text);
+    int by_fd = (fault_call == CALL_WRITE && writing) || fault_call == CALL_SYNC || fault_call == CALL_CHOWN;
+    int doomed = by_fd && path && strstr(path, fault_text);
     __atomic_store_n(&doomed_fds[fd], (unsigned char)doomed, __ATOMIC_RELEASE);
 }
 
@@ -202,12 +212,46 @@ DIR *opendir(const char *path) {
 
 ssize_t write(int fd, const void *data, size_t size) {
     REAL(ssize_t, "write", (int, const void *, size_t));
-    if (fails_write(fd)) {
-        note_fault("write", "");
-        errno = fault_errno;
-        return -1;
-    }
+    if (fails_on_fd(CALL_WRITE, fd)) return refuse("write", "");
     return real(fd, data, size);
+}
+
+int fsync(int fd) {
+    REAL(int, "fsync", (int));
+    if (fails_on_fd(CALL_SYNC, fd)) return refuse("sync", "");
+    return real(fd);
+}
+
+int fdatasync(int fd) {
+    REAL(int, "fdatasync", (int));
+    if (fails_on_fd(CALL_SYNC, fd)) return refuse("sync", "");
+    return real(fd);
+}
+
+/* ---- owners ---------------------------------------------------------------------------- */
+
+int fchown(int fd, uid_t owner, gid_t group) {
+    REAL(int, "fchown", (int, uid_t, gid_t));
+    if (fails_on_fd(CALL_CHOWN, fd)) return refuse("chown", "");
+    return real(fd, owner, group);
+}
+
+int chown(const char *path, uid_t owner, gid_t group) {
+    REAL(int, "chown", (const char *, uid_t, gid_t));
+    if (should_fail(CALL_CHOWN, path)) return refuse("chown", path);
+    return real(path, owner, group);
+}
+
+int lchown(const char *path, uid_t owner, gid_t group) {
+    REAL(int, "lchown", (const char *, uid_t, gid_t));
+    if (should_fail(CALL_CHOWN, path)) return refuse("chown", path);
+    return real(path, owner, group);
+}
+
+int fchownat(int dirfd, const char *path, uid_t owner, gid_t group, int flags) {
+    REAL(int, "fchownat", (int, const char *, uid_t, gid_t, int));
+    if (should_fail(CALL_CHOWN, path)) return refuse("chown", path);
+    return real(dirfd, path, owner, group, flags);
 }
 
 int close(int fd) {

@@ -1,19 +1,35 @@
 #include "storage/DurableFile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <fstream>
 #include <random>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include <fmt/format.h>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr int kMaxLinkHops = 40;
+constexpr int kNameAttempts = 4;
+
+// The path as UTF-8 text, in C++17 and C++20 alike.
+std::string Utf8(const fs::path& path) {
+    const auto text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
 
 // The file a write must replace: `file` itself, or the end of its chain of symbolic links
 // (relative links read from the link's own folder). Empty, with `why`, on a loop.
@@ -45,8 +61,8 @@ fs::path TemporaryBeside(const fs::path& target) {
 }
 
 bool IsTemporaryOf(const fs::path& candidate, const fs::path& target) {
-    const std::string name = candidate.filename().u8string();
-    const std::string prefix = target.filename().u8string() + ".";
+    const std::string name = Utf8(candidate.filename());
+    const std::string prefix = Utf8(target.filename()) + ".";
     const std::string suffix = ".tmp";
     return name.size() > prefix.size() + suffix.size() - 1 && name.compare(0, prefix.size(), prefix) == 0 &&
            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -64,50 +80,426 @@ void RemoveLeftoverTemporaries(const fs::path& target) {
     for (const fs::path& leftover : leftovers) fs::remove(leftover, error);
 }
 
-bool IsReadOnly(const fs::file_status& status) {
-    constexpr fs::perms anyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    return fs::exists(status) && (status.permissions() & anyWrite) == fs::perms::none;
+// This write's temporary file, removed when it goes unless it was put in place. Declared
+// before the file's handle, so that the handle is closed first (Windows removes no open file).
+class TemporaryFile {
+public:
+    TemporaryFile() = default;
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+    ~TemporaryFile() {
+        std::error_code ignored;
+        if (!path.empty()) fs::remove(path, ignored);
+    }
+    void Adopt(fs::path made) { path = std::move(made); }
+    void Keep() { path.clear(); }
+
+private:
+    fs::path path;
+};
+
+// What a replace came to: done (no reason), failed (a reason; the old file untouched), or
+// turned down before anything changed because it would not keep the file as it is.
+struct Outcome {
+    bool inPlace = false;
+    std::string why;
+
+    static Outcome InPlace() { return {true, {}}; }
+    static Outcome Failed(std::string why) { return {false, std::move(why)}; }
+};
+
+// What the file to replace is now.
+struct OldFile {
+    bool exists = false;
+    bool regular = false;
+    bool readOnly = false;
+    unsigned long links = 1;
+#if !defined(_WIN32)
+    struct stat status {};
+#endif
+};
+
+} // namespace
+
+#if !defined(_WIN32)
+namespace {
+
+std::string SystemMessage(int error) {
+    return std::generic_category().message(error);
 }
 
-// Writes `contents` to a temporary file beside `file`'s final target, then renames it over
-// that target, so the target is always either the previous file or the complete new one.
-// Returns an empty text on success, else why nothing was saved (the previous file is then
-// left as it was).
+// A file descriptor, closed when it goes.
+class Descriptor {
+public:
+    Descriptor() = default;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    int get() const { return fd; }
+    void Adopt(int opened) { fd = opened; }
+    // Closes it now: 0, or the error number of a close that failed (on network file systems
+    // the first sign of a write that did not reach the server). After EINTR the descriptor
+    // is gone all the same, and the data was synced before.
+    int Close() {
+        const int closing = std::exchange(fd, -1);
+        return ::close(closing) == 0 || errno == EINTR ? 0 : errno;
+    }
+
+private:
+    int fd = -1;
+};
+
+// Writes all of `contents` at the descriptor's offset: 0 or the error number. `wrote`
+// becomes true once any byte went out.
+int WriteAll(int fd, const std::string& contents, bool& wrote) {
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        const ssize_t written = ::write(fd, contents.data() + done, contents.size() - done);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        wrote = wrote || written > 0;
+        done += static_cast<std::size_t>(written);
+    }
+    return 0;
+}
+
+// Fills `old` from the file as it is now: an empty text, or why its status cannot be read.
+std::string Probe(const fs::path& target, OldFile& old) {
+    if (::stat(target.c_str(), &old.status) != 0) {
+        const int error = errno;
+        return error == ENOENT ? std::string() : "the file's status cannot be read: " + SystemMessage(error);
+    }
+    constexpr mode_t anyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
+    old.exists = true;
+    old.regular = S_ISREG(old.status.st_mode);
+    old.readOnly = (old.status.st_mode & anyWrite) == 0;
+    old.links = static_cast<unsigned long>(old.status.st_nlink);
+    return {};
+}
+
+// The folder may not hold a new file, though the file in it may be writable.
+bool RefusesNewFiles(int error) {
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+// Creates this write's temporary beside `target`, exclusively: 0 or the error number.
+int CreateTemporary(const fs::path& target, mode_t mode, fs::path& temporary, Descriptor& out) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        temporary = TemporaryBeside(target);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            out.Adopt(fd);
+            return 0;
+        }
+        if (errno != EEXIST) return errno;
+    }
+    return EEXIST;
+}
+
+// Gives the new file the old one's owner and group where they differ from what it got,
+// then its mode (after the owner, since a change of owner clears set-id bits): 0 or the
+// error number.
+int TakeOverOwnerAndMode(int fd, const struct stat& old) {
+    struct stat made {};
+    if (::fstat(fd, &made) != 0) return errno;
+    const uid_t owner = made.st_uid != old.st_uid ? old.st_uid : static_cast<uid_t>(-1);
+    const gid_t group = made.st_gid != old.st_gid ? old.st_gid : static_cast<gid_t>(-1);
+    const bool differs = owner != static_cast<uid_t>(-1) || group != static_cast<gid_t>(-1);
+    if (differs && ::fchown(fd, owner, group) != 0) return errno;
+    if (::fchmod(fd, old.st_mode & 07777) != 0) return errno;
+    return 0;
+}
+
+// Makes the rename survive a power cut; false where the folder cannot be opened for reading
+// or refuses the sync. That is no failure of the write: the new file is in place by then,
+// and losing the rename would only bring back the previous complete file.
+bool SyncFolder(const fs::path& folder) {
+    Descriptor directory;
+    directory.Adopt(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return directory.get() >= 0 && ::fsync(directory.get()) == 0;
+}
+
+Outcome StepFailed(const char* step, int error) {
+    return Outcome::Failed(std::string(step) + ": " + SystemMessage(error));
+}
+
+Outcome ReplaceThroughTemporary(const fs::path& target, const OldFile& old, const std::string& contents) {
+    TemporaryFile made;
+    Descriptor out;
+    fs::path temporary;
+    // Until the old mode is given, the new file is the writer's alone.
+    if (const int error = CreateTemporary(target, old.exists ? 0600 : 0666, temporary, out)) {
+        if (old.exists && RefusesNewFiles(error)) return Outcome::InPlace();
+        return StepFailed("the temporary file beside it cannot be created", error);
+    }
+    made.Adopt(temporary);
+    if (old.exists) {
+        const int error = TakeOverOwnerAndMode(out.get(), old.status);
+        if (error == EPERM) return Outcome::InPlace();
+        if (error) return StepFailed("the new file cannot take the old one's owner and mode", error);
+    }
+    bool wrote = false;
+    if (const int error = WriteAll(out.get(), contents, wrote)) return StepFailed("writing the new file failed", error);
+    if (::fsync(out.get()) != 0) return StepFailed("syncing the new file failed", errno);
+    if (const int error = out.Close()) return StepFailed("closing the new file failed", error);
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        return StepFailed("putting the new file in place failed", errno);
+    }
+    made.Keep();
+    SyncFolder(target.parent_path()); // done, whatever it says
+    return {};
+}
+
+// The existing file, opened to be written over.
+class InPlaceFile {
+public:
+    std::string Open(const fs::path& target) {
+        file.Adopt(::open(target.c_str(), O_RDWR | O_CLOEXEC));
+        return file.get() >= 0 ? std::string() : SystemMessage(errno);
+    }
+    std::string Read(std::string& text) {
+        char buffer[4096];
+        for (off_t at = 0;;) {
+            const ssize_t got = ::pread(file.get(), buffer, sizeof buffer, at);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) return SystemMessage(errno);
+            if (got == 0) return {};
+            text.append(buffer, static_cast<std::size_t>(got));
+            at += got;
+        }
+    }
+    // Writes `contents` from the start and cuts the file to its length.
+    std::string Overwrite(const std::string& contents) {
+        if (::lseek(file.get(), 0, SEEK_SET) != 0) return "while writing: " + SystemMessage(errno);
+        if (const int error = WriteAll(file.get(), contents, changed)) return "while writing: " + SystemMessage(error);
+        if (::ftruncate(file.get(), static_cast<off_t>(contents.size())) != 0) {
+            return "while cutting it to its new length: " + SystemMessage(errno);
+        }
+        changed = true;
+        return {};
+    }
+    std::string Sync() { return ::fsync(file.get()) == 0 ? std::string() : "while syncing: " + SystemMessage(errno); }
+    bool Changed() const { return changed; }
+
+private:
+    Descriptor file;
+    bool changed = false;
+};
+
+} // namespace
+#endif
+
+#if defined(_WIN32)
+namespace {
+
+// The system's text for a Windows error code, as UTF-8 without the final full stop.
+std::string SystemMessage(DWORD error) {
+    wchar_t* text = nullptr;
+    const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+    const DWORD length =
+        FormatMessageW(flags, nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring message = length != 0 && text ? std::wstring(text, length) : std::wstring();
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ' ||
+                                message.back() == L'.')) {
+        message.pop_back();
+    }
+    if (message.empty()) return fmt::format("system error {}", error);
+    return Utf8(fs::path(message));
+}
+
+// A file handle, closed when it goes.
+class Handle {
+public:
+    Handle() = default;
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+    HANDLE get() const { return handle; }
+    bool valid() const { return handle != INVALID_HANDLE_VALUE; }
+    void Adopt(HANDLE opened) { handle = opened; }
+    // Closes it now: 0, or the error code of a close that failed.
+    DWORD Close() {
+        const HANDLE closing = std::exchange(handle, INVALID_HANDLE_VALUE);
+        return CloseHandle(closing) ? 0 : GetLastError();
+    }
+
+private:
+    HANDLE handle = INVALID_HANDLE_VALUE;
+};
+
+// Writes all of `contents` at the handle's position: 0 or the error code. `wrote` becomes
+// true once any byte went out.
+DWORD WriteAll(HANDLE file, const std::string& contents, bool& wrote) {
+    constexpr std::size_t kChunk = 1u << 30;
+    std::size_t done = 0;
+    while (done < contents.size()) {
+        const DWORD size = static_cast<DWORD>((std::min)(contents.size() - done, kChunk));
+        DWORD written = 0;
+        if (!WriteFile(file, contents.data() + done, size, &written, nullptr)) return GetLastError();
+        wrote = wrote || written > 0;
+        done += written;
+    }
+    return 0;
+}
+
+unsigned long LinkCount(const fs::path& file) {
+    Handle handle;
+    handle.Adopt(CreateFileW(file.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &information)) return 1;
+    return information.nNumberOfLinks;
+}
+
+std::string Probe(const fs::path& target, OldFile& old) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return {};
+        return "the file's status cannot be read: " + SystemMessage(error);
+    }
+    old.exists = true;
+    old.regular = (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
+    old.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    old.links = old.regular ? LinkCount(target) : 1;
+    return {};
+}
+
+// Creates this write's temporary beside `target`, exclusively: 0 or the error code.
+DWORD CreateTemporary(const fs::path& target, fs::path& temporary, Handle& out) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        temporary = TemporaryBeside(target);
+        const HANDLE created =
+            CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (created != INVALID_HANDLE_VALUE) {
+            out.Adopt(created);
+            return 0;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return error;
+    }
+    return ERROR_FILE_EXISTS;
+}
+
+Outcome StepFailed(const char* step, DWORD error) {
+    return Outcome::Failed(std::string(step) + ": " + SystemMessage(error));
+}
+
+// ReplaceFileW keeps the replaced file's attributes, security and identity in the folder;
+// without a file to replace, the move is written through before it returns. Windows has no
+// sync of a folder.
+Outcome ReplaceThroughTemporary(const fs::path& target, const OldFile& old, const std::string& contents) {
+    TemporaryFile made;
+    Handle out;
+    fs::path temporary;
+    if (const DWORD error = CreateTemporary(target, temporary, out)) {
+        if (old.exists && error == ERROR_ACCESS_DENIED) return Outcome::InPlace();
+        return StepFailed("the temporary file beside it cannot be created", error);
+    }
+    made.Adopt(temporary);
+    bool wrote = false;
+    if (const DWORD error = WriteAll(out.get(), contents, wrote)) {
+        return StepFailed("writing the new file failed", error);
+    }
+    if (!FlushFileBuffers(out.get())) return StepFailed("syncing the new file failed", GetLastError());
+    if (const DWORD error = out.Close()) return StepFailed("closing the new file failed", error);
+    const bool placed = old.exists ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                                  REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                                   : MoveFileExW(temporary.c_str(), target.c_str(),
+                                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!placed) return StepFailed("putting the new file in place failed", GetLastError());
+    made.Keep();
+    return {};
+}
+
+// The existing file, opened to be written over.
+class InPlaceFile {
+public:
+    std::string Open(const fs::path& target) {
+        file.Adopt(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file.valid() ? std::string() : SystemMessage(GetLastError());
+    }
+    std::string Read(std::string& text) {
+        char buffer[4096];
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return SystemMessage(GetLastError());
+            if (got == 0) return {};
+            text.append(buffer, got);
+        }
+    }
+    // Writes `contents` from the start and cuts the file to its length.
+    std::string Overwrite(const std::string& contents) {
+        LARGE_INTEGER start{};
+        if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) {
+            return "while writing: " + SystemMessage(GetLastError());
+        }
+        if (const DWORD error = WriteAll(file.get(), contents, changed)) {
+            return "while writing: " + SystemMessage(error);
+        }
+        if (!SetEndOfFile(file.get())) return "while cutting it to its new length: " + SystemMessage(GetLastError());
+        changed = true;
+        return {};
+    }
+    std::string Sync() {
+        return FlushFileBuffers(file.get()) ? std::string() : "while syncing: " + SystemMessage(GetLastError());
+    }
+    bool Changed() const { return changed; }
+
+private:
+    Handle file;
+    bool changed = false;
+};
+
+} // namespace
+#endif
+
+namespace {
+
+// Writes `contents` over the existing file, keeping its identity (inode, links, owner,
+// mode). Puts the previous text back when a step fails after the file was changed.
+std::string RewriteInPlace(const fs::path& target, const std::string& contents) {
+    InPlaceFile file;
+    std::string why = file.Open(target);
+    if (!why.empty()) return "the file cannot be opened to be rewritten in place: " + why;
+    std::string previous;
+    why = file.Read(previous);
+    if (!why.empty()) return "the file cannot be read before it is rewritten in place: " + why;
+    why = file.Overwrite(contents);
+    if (why.empty()) why = file.Sync();
+    if (why.empty()) return {};
+    if (file.Changed()) {
+        if (!file.Overwrite(previous).empty()) {
+            return "the rewrite in place failed " + why + ", and the previous text could not be put back";
+        }
+        file.Sync(); // best effort: the failure that matters has been said
+    }
+    return "the rewrite in place failed " + why;
+}
+
 } // namespace
 
 std::string ReplaceFileDurably(const fs::path& file, const std::string& contents) {
     std::string why;
     const fs::path target = FinalTarget(file, why);
     if (target.empty()) return why;
-    std::error_code error;
-    const fs::file_status existing = fs::status(target, error);
-    if (IsReadOnly(existing)) return "the file is read-only";
-    if (fs::exists(existing) && !fs::is_regular_file(existing)) return "it is not a regular file";
+    OldFile old;
+    why = Probe(target, old);
+    if (!why.empty()) return why;
+    if (old.exists && !old.regular) return "it is not a regular file";
+    if (old.exists && old.readOnly) return "the file is read-only";
 
-    const fs::path temporary = TemporaryBeside(target);
-    std::error_code ignored;
-    {
-        // The streams do not say why they failed; the system's error number does.
-        const auto reason = [] { return errno ? ": " + std::generic_category().message(errno) : std::string(); };
-        errno = 0;
-        std::ofstream out(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
-        if (!out) return "the temporary file " + temporary.u8string() + " cannot be created" + reason();
-        out << contents;
-        out.flush();
-        out.close();
-        if (out.fail()) {
-            const std::string why = "writing " + temporary.u8string() + " failed" + reason();
-            fs::remove(temporary, ignored);
-            return why;
-        }
-    }
-    if (fs::exists(existing)) fs::permissions(temporary, existing.permissions(), ignored);
-    fs::rename(temporary, target, error);
-    if (error) {
-        fs::remove(temporary, ignored);
-        return error.message();
-    }
-    RemoveLeftoverTemporaries(target);
-    return {};
+    // A new file would part the hard links: the other names would keep the old text.
+    Outcome outcome = old.exists && old.links > 1 ? Outcome::InPlace() : ReplaceThroughTemporary(target, old, contents);
+    if (outcome.inPlace) outcome.why = RewriteInPlace(target, contents);
+    if (outcome.why.empty()) RemoveLeftoverTemporaries(target);
+    return outcome.why;
 }
-
