@@ -1451,6 +1451,7 @@ ERRNOS = {"ENOSPC": "No space left on device", "EACCES": "Permission denied",
 WRITE_FAILED = "PersistentStorage: could not write "
 SCAN_LINES = ("No valid workshop maps found in folder: ", "Workshop maps folder could not be read",
               "Workshop maps folder is not set")
+SCAN_REASON = "The folder could not be read: "
 
 
 NOBODY = 65534
@@ -1666,9 +1667,11 @@ def run_fault(host, shim, case):
             problems.append("the fault gave no line")
         if len(scan_lines) > 1:
             problems.append("the scan gave %d lines: %s" % (len(scan_lines), scan_lines))
-        if scan_lines and case.reason and case.reason.lower() not in scan_lines[0].lower() \
+        # The system's reason is in the scan line, or on a line of its own right after it.
+        said = " ".join(scan_lines[:1] + [line for line in lines if line.startswith(SCAN_REASON)])
+        if scan_lines and case.reason and case.reason.lower() not in said.lower() \
                 and not case.name.startswith("workshop scan, the map file"):
-            problems.append("the scan line does not say %r: %s" % (case.reason, scan_lines[0]))
+            problems.append("the scan lines do not say %r: %s" % (case.reason, said))
         if any(line.startswith("Selected workshop map") for line in shown):
             problems.append("a scan that failed reset the player's selected map")
         loaded = any(line.startswith("Entered workshop map ") for line in lines)
