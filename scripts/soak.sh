@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Reliability runs through the host program: random sessions checked against a small model,
-# kills while the cfg file is rewritten, and file-system faults (scripts/soak.py says what
-# each one checks).
+# kills while the cfg file is rewritten, and file-system faults (the Python package
+# scripts/soak/ runs them; its modules say what each one checks).
 #
 #     scripts/soak.sh [N]            N seeded random sessions (default 100); the last line reads
 #                                    "random sessions: N run, B invariant breaks, C crashes"
@@ -40,4 +40,4 @@ cc -shared -fPIC -O2 -Wall -o "$build_dir/soak/libsoakfault.so" scripts/soak_fau
 if ldd "$build_dir/postplay-host" | grep -q libtsan; then
   export SOAK_NO_ASLR=1
 fi
-exec python3 scripts/soak.py --host "$build_dir/postplay-host" --shim "$build_dir/soak/libsoakfault.so" "$@"
+PYTHONPATH=scripts${PYTHONPATH:+:$PYTHONPATH} exec python3 -m soak --host "$build_dir/postplay-host" --shim "$build_dir/soak/libsoakfault.so" "$@"
