@@ -10,6 +10,7 @@
 #include "match/GameEventManager.h"
 #include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
+#include "plugin/NarrowPath.h"
 #include "plugin/PluginEntry.h"
 #include "storage/PersistentStorage.h"
 
@@ -19,11 +20,19 @@ namespace {
 
 constexpr const char* kToastTextureName = "postplay_logo";
 
-// DATA/Postplay/PostplayLogo.png as UTF-8 text, or nothing when the path cannot be built.
+// DATA/Postplay/PostplayLogo.png as the narrow text the host opens it by, or nothing (with
+// one line) when the path cannot be built or no narrow text names it; toasts then show
+// without the logo.
 std::optional<std::string> ToastLogoPath(GameWrapper& game) {
     try {
         const auto path = game.GetDataFolder() / "Postplay" / "PostplayLogo.png";
-        return path.u8string();
+        auto text = NarrowPathText(path);
+        if (!text) {
+            const auto shown = path.u8string();
+            Log("Postplay: the toast logo is not loaded: the system's code page cannot name {}",
+                std::string(shown.begin(), shown.end()));
+        }
+        return text;
     } catch (const std::exception& error) {
         Log("Postplay: the toast logo path cannot be used: {}", error.what());
         return std::nullopt;

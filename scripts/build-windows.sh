@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs (postplay.dll, pluginsdk.dll, postplay-host.exe and the
 # test programs) with MinGW-w64 into BUILD_DIR (default: build-windows), checks the plug-in's
-# exports, and runs the unit suite and the scenario suite under Wine. Exits non-zero on any
-# failure. Extra arguments go to CMake.
+# exports, and runs the unit suite, the scenario suite and a check of homes whose names are
+# not ASCII under Wine. Exits non-zero on any failure. Extra arguments go to CMake.
 #
 # Installs what is missing: the MinGW-w64 compilers with POSIX threads, Wine, GoogleTest's
 # and {fmt}'s Debian packages, and Dear ImGui 1.86's sources from Debian's source package,
@@ -80,6 +80,9 @@ echo "postplay.dll exports: $exports"
 export WINEPREFIX=$build_dir/wine
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine takes the ANSI code page from the locale, and reads Unix file names in its character
+# set. C.UTF-8 (always there) gives code page 1252 and UTF-8 file names, whoever runs this.
+export LC_ALL=C.UTF-8
 mkdir -p "$WINEPREFIX"
 stop_wine() { wineserver -k 2>/dev/null || true; }
 trap stop_wine EXIT
@@ -104,5 +107,64 @@ done
 
 echo "Scenario suite under Wine:"
 ctest --test-dir "$build_dir" -R '^scenario\.' --output-on-failure -j "$jobs" || failed=1
+
+# ---- Homes whose names are not ASCII ---------------------------------------------------------------
+# The plug-in hands the host its cfg file's name as narrow text, which Windows reads in the
+# ANSI code page. Each home holds saved settings, which must be loaded and still be in the
+# file after a write. A name outside code page 1252 is reached through the short (8.3) name
+# Wine makes for every long name; without one, the storage must say so in one line and leave
+# the file as it was. A first start in such a home (no file yet) must keep what is set.
+echo "Homes with non-ASCII names under Wine:"
+homes=$build_dir/homes
+rm -rf "$homes"
+mkdir -p "$homes"
+printf 'sim_wait 1\npp_requeue_delay\nwriteconfig\n' >"$homes/check.pp"
+printf 'sim_wait 1\npp_requeue_delay 9\nwriteconfig\n' >"$homes/set.pp"
+run_host() { # HOME SCRIPT: the host's output; fails when the host fails or loses the home's name
+  local output
+  output=$(timeout 60 wine "$build_dir/postplay-host.exe" --home "$1" "$2" 2>&1) &&
+    grep -qF "PersistentStorage: created and will store the data in $1" <<<"$output" || {
+    echo "$output" | sed 's/^/    /' >&2
+    return 1
+  }
+  echo "$output"
+}
+untouched() { # OUTPUT: the storage said, in one line, that it loads nothing (a skipped write aside)
+  [ "$(grep -E '^\[[0-9.]+\] PersistentStorage: .*not loaded' <<<"$1" | grep -vc 'writeconfig skipped')" -eq 1 ]
+}
+check_home() { # NAME IN_CODE_PAGE(yes|no)
+  local home=$homes/$1 output
+  mkdir -p "$home/cfg"
+  printf 'pp_requeue_delay "7" //Set requeue delay in seconds\r\n' >"$home/cfg/Postplay.cfg"
+  cp "$home/cfg/Postplay.cfg" "$homes/saved.cfg"
+  output=$(run_host "$home" "$homes/check.pp") || return 1
+  if grep -qF 'pp_requeue_delay "7"' <<<"$output" && grep -qF 'pp_requeue_delay "7"' "$home/cfg/Postplay.cfg"; then
+    echo "  $1: saved settings loaded and kept"
+  elif [ "$2" = no ] && untouched "$output" && cmp -s "$homes/saved.cfg" "$home/cfg/Postplay.cfg"; then
+    echo "  $1: no narrow name for the file; saved settings left untouched"
+  else
+    echo "  $1: saved settings lost or not loaded; the file holds:"
+    sed 's/^/    /' "$home/cfg/Postplay.cfg"
+    echo "$output" | sed 's/^/    /'
+    return 1
+  fi
+}
+check_first_start() { # NAME: a home without a cfg file yet
+  local home=$homes/$1 output
+  run_host "$home" "$homes/set.pp" >/dev/null && output=$(run_host "$home" "$homes/check.pp") || return 1
+  if grep -qF 'pp_requeue_delay "9"' <<<"$output"; then
+    echo "  $1 (first start): the setting was saved and loaded"
+  elif untouched "$output" && [ ! -e "$home/cfg/Postplay.cfg" ]; then
+    echo "  $1 (first start): no narrow name for the file; nothing written"
+  else
+    echo "  $1 (first start): the setting was not kept"
+    echo "$output" | sed 's/^/    /'
+    return 1
+  fi
+}
+check_home "Hélène" yes || failed=1
+check_home "Лена" no || failed=1
+check_home "北京" no || failed=1
+check_first_start "Лена Новая" || failed=1
 
 exit "$failed"

@@ -127,14 +127,4 @@ void Host::ScriptLookups(std::vector<bool> controllerAnswers, std::vector<bool> 
 std::filesystem::path Host::Home() const { return d->options.home; }
 std::filesystem::path Host::DataFolder() const { return d->options.home / "data"; }
 
-std::filesystem::path ToFsPath(const std::string& text) {
-#if defined(_WIN32)
-    return std::filesystem::u8path(text);
-#else
-    std::string converted = text;
-    std::replace(converted.begin(), converted.end(), '\\', '/');
-    return std::filesystem::path(converted);
-#endif
-}
-
 } // namespace sim

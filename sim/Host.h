@@ -45,8 +45,9 @@
 // create files with any name; sim_render_do takes the rest of the whole line as the line it
 // hands over. load_workshop takes everything after the first blank of its command, exactly
 // as written. loadCfg and scripts read LF and CRLF line ends and skip a UTF-8 byte-order
-// mark. Commands nested deeper than 32 (a bind or notifier that runs itself) are not run,
-// with one line.
+// mark. Paths typed in scripts are UTF-8; the path handed to loadCfg is narrow text (on
+// Windows the ANSI code page), as the game reads it. Commands nested deeper than 32 (a bind
+// or notifier that runs itself) are not run, with one line.
 //
 // Key binds live in HOME/cfg/binds.cfg: read when the host starts, rewritten on every change.
 #pragma once
@@ -203,7 +204,13 @@ private:
     std::unique_ptr<Impl> d;
 };
 
-// Turns a host text path into a file-system path: a backslash counts as a separator.
+// Turns a UTF-8 text path (a script's, one the player typed) into a file-system path: a
+// backslash counts as a separator.
 std::filesystem::path ToFsPath(const std::string& text);
+
+// Turns a file name a plug-in hands the host as narrow text (loadCfg) into a file-system
+// path, as the game reads it: through the ANSI code page on Windows, its bytes as they are
+// elsewhere. An empty path when the text cannot be read at all.
+std::filesystem::path NarrowTextToPath(const std::string& text);
 
 } // namespace sim

@@ -70,7 +70,7 @@ void CVarManagerWrapper::log(std::string text) {
 
 void CVarManagerWrapper::loadCfg(std::string path) {
     auto* host = ImplFor(memory_address);
-    if (host) host->host.LoadCfg(sim::ToFsPath(path));
+    if (host) host->host.LoadCfg(sim::NarrowTextToPath(path));
 }
 
 void CVarManagerWrapper::setBind(std::string key, std::string command) {
