@@ -91,13 +91,13 @@ std::string LocalizationManager::Translate(const std::string& key) const {
 }
 
 std::string LocalizationManager::ActiveLocale() const {
-    std::lock_guard<std::mutex> lock(localeMutex);
+    MutexLock lock(localeMutex);
     return activeLocale;
 }
 
 void LocalizationManager::ActivateLocale(const std::string& locale) {
     const auto table = translations.find(locale);  // the tables are not written after Initialize
-    std::lock_guard<std::mutex> lock(localeMutex);
+    MutexLock lock(localeMutex);
     activeLocale = locale;
     activeIsEnglish.store(locale == kEnglish, std::memory_order_release);
     activeTable.store(table == translations.end() ? nullptr : &table->second, std::memory_order_release);

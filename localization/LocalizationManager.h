@@ -13,8 +13,9 @@
 #include <atomic>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
+
+#include "host/Mutex.h"
 
 class CVarManagerWrapper;
 class GameWrapper;
@@ -47,8 +48,8 @@ private:
 
     LocalizationManager() = default;
 
-    mutable std::mutex localeMutex;
-    std::string activeLocale;                    // guarded by localeMutex
+    mutable Mutex localeMutex;
+    std::string activeLocale GUARDED_BY(localeMutex);
     std::atomic<const TextTable*> activeTable{nullptr}; // translations[activeLocale], or null
     std::atomic<bool> activeIsEnglish{false};
 };

@@ -6,10 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "host/Mutex.h"
 
 // A text one thread may replace while another reads it. Readers get a copy.
 class SharedText {
@@ -20,12 +21,12 @@ public:
     SharedText& operator=(const SharedText&) = delete;
 
     std::string Get() const {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         return text;
     }
 
     void Set(std::string value) {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         text.swap(value);
     }
 
@@ -35,15 +36,15 @@ public:
     }
 
     bool Empty() const {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         return text.empty();
     }
 
     // Runs `edit` on the text under the lock, so a read, a check and a write back are one
     // step; `edit` must not call the host.
     template <class Edit>
-    auto Update(Edit&& edit) {
-        std::lock_guard<std::mutex> lock(mutex);
+    auto Update(Edit&& edit) EXCLUDES(mutex) {
+        MutexLock lock(mutex);
         return edit(text);
     }
 
@@ -51,8 +52,8 @@ public:
     friend bool operator!=(const SharedText& cell, const std::string& other) { return !(cell == other); }
 
 private:
-    mutable std::mutex mutex;
-    std::string text;
+    mutable Mutex mutex;
+    std::string text GUARDED_BY(mutex);
 };
 
 // The workshop map entries. A scan builds its list aside and swaps it in whole; readers take
@@ -68,14 +69,14 @@ public:
     WorkshopMapList& operator=(const WorkshopMapList&) = delete;
 
     std::shared_ptr<const Entries> Snapshot() const {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         return entries;
     }
 
     // Empties the list; returns the new generation.
     std::uint64_t Clear() {
         auto empty = std::make_shared<const Entries>();
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         entries.swap(empty);                     // the old list goes after the lock, with its last reader
         return ++generation;
     }
@@ -83,7 +84,7 @@ public:
     // Swaps `entries` in whole, superseding any scan still running.
     void Replace(Entries replacement) {
         auto list = std::make_shared<const Entries>(std::move(replacement));
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         entries.swap(list);
         ++generation;
     }
@@ -91,7 +92,7 @@ public:
     // Swaps `found` in unless the list was cleared since `since`; false when superseded.
     bool ReplaceIfCurrent(Entries found, std::uint64_t since) {
         auto replacement = std::make_shared<const Entries>(std::move(found));
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         if (generation != since) return false;
         entries.swap(replacement);
         return true;
@@ -101,7 +102,7 @@ public:
     std::size_t Size() const { return Snapshot()->size(); }
 
 private:
-    mutable std::mutex mutex;
-    std::shared_ptr<const Entries> entries;      // never null
-    std::uint64_t generation = 0;
+    mutable Mutex mutex;
+    std::shared_ptr<const Entries> entries GUARDED_BY(mutex); // never null
+    std::uint64_t generation GUARDED_BY(mutex) = 0;
 };

@@ -12,9 +12,9 @@ namespace {
 // How many watchers have a check asked for or under way, for WaitUntilIdle. Taken inside
 // a watcher's lock, never the other way round.
 struct IdleBoard {
-    std::mutex mutex;
-    std::condition_variable changed;
-    int busyWatchers = 0;
+    Mutex mutex;
+    CondVar changed;
+    int busyWatchers GUARDED_BY(mutex) = 0;
 };
 
 IdleBoard& Board() {
@@ -42,13 +42,13 @@ std::optional<FolderState> FolderStatusWatcher::StateForFrame(const std::string&
                                                              std::shared_ptr<const void> list) {
     if (folder.empty()) return FolderState::Empty;
     const Clock::time_point now = Clock::now();
-    std::unique_lock<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     const bool listChanged = list.get() != seenList.get();
     seenList.swap(list);                         // the list seen before goes with `list`, after the lock
     if (Due(folder, listChanged, now) && !AskLocked(folder, now)) {
-        lock.unlock();                           // no worker (stopped): check here
+        lock.Unlock();                           // no worker (stopped): check here
         CheckNow(folder);
-        lock.lock();
+        lock.Lock();
     }
     if (latest && latest->folder == folder) return latest->state;
     return std::nullopt;
@@ -76,7 +76,7 @@ bool FolderStatusWatcher::AskLocked(const std::string& folder, Clock::time_point
     pending = folder;
     lastAsked = now;
     MarkBusyLocked();
-    wake.notify_one();
+    wake.NotifyOne();
     return true;
 }
 
@@ -84,14 +84,14 @@ FolderState FolderStatusWatcher::CheckNow(const std::string& folder) {
     if (folder.empty()) return FolderState::Empty;
     std::uint64_t ticket = 0;
     {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         ticket = ++lastTicket;
         lastAsked = Clock::now();
         pending.reset();                         // this check answers the newest question
         MarkBusyLocked();
     }
     const FolderState state = QueryFolderState(folder);
-    std::lock_guard<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     LandLocked(Check{folder, state, ticket});
     return state;
 }
@@ -106,31 +106,31 @@ void FolderStatusWatcher::MarkBusyLocked() {
     if (busy == countedBusy) return;
     countedBusy = busy;
     IdleBoard& board = Board();
-    std::lock_guard<std::mutex> lock(board.mutex);
+    MutexLock lock(board.mutex);
     board.busyWatchers += busy ? 1 : -1;
-    board.changed.notify_all();
+    board.changed.NotifyAll();
 }
 
 void FolderStatusWatcher::Work() noexcept {
-    std::unique_lock<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     try {
         for (;;) {
-            wake.wait(lock, [this] { return stopped || pending.has_value(); });
+            while (!stopped && !pending) wake.Wait(lock);
             if (stopped) break;
             running = std::move(*pending);
             pending.reset();
             const std::uint64_t ticket = ++lastTicket;
             const std::string folder = *running;
-            lock.unlock();
-            const FolderState state = QueryFolderState(folder);
-            lock.lock();
+            lock.Unlock();
+            const FolderState state = QueryFolderState(folder);  // does not throw
+            lock.Lock();
             running.reset();
             LandLocked(Check{folder, state, ticket});
             MarkBusyLocked();
         }
     } catch (...) {
-        // Only a failed allocation gets here. From now on checks run on the caller.
-        if (!lock.owns_lock()) lock.lock();
+        // Only a failed allocation gets here, with the lock held. From now on checks run on
+        // the caller.
         stopped = true;
     }
     pending.reset();
@@ -141,16 +141,21 @@ void FolderStatusWatcher::Work() noexcept {
 void FolderStatusWatcher::Stop() {
     std::thread finished;
     {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         stopped = true;
         finished.swap(worker);
-        wake.notify_all();
+        wake.NotifyAll();
     }
     if (finished.joinable()) finished.join();
 }
 
 bool FolderStatusWatcher::WaitUntilIdle(std::chrono::milliseconds limit) {
     IdleBoard& board = Board();
-    std::unique_lock<std::mutex> lock(board.mutex);
-    return board.changed.wait_for(lock, limit, [&board] { return board.busyWatchers == 0; });
+    const auto deadline = Clock::now() + limit;
+    MutexLock lock(board.mutex);
+    while (board.busyWatchers != 0) {
+        if (Clock::now() >= deadline) return false;
+        board.changed.WaitFor(lock, deadline - Clock::now());
+    }
+    return true;
 }

@@ -25,13 +25,13 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+
+#include "host/Mutex.h"
 
 enum class FolderState { Empty, Missing, NotDirectory, Directory };
 
@@ -54,13 +54,14 @@ public:
     // nullopt while none has landed. Asks for a check when one is due and returns at once.
     // `list` is the frame's snapshot of the map list; another list than the previous
     // frame's means a scan or a clear ran since.
-    std::optional<FolderState> StateForFrame(const std::string& folder, std::shared_ptr<const void> list);
+    std::optional<FolderState> StateForFrame(const std::string& folder, std::shared_ptr<const void> list)
+        EXCLUDES(mutex);
 
     // Checks `folder` here and now and records the result as the latest check.
-    FolderState CheckNow(const std::string& folder);
+    FolderState CheckNow(const std::string& folder) EXCLUDES(mutex);
 
     // Joins the worker thread (waiting for a check it is making). Safe to call again.
-    void Stop();
+    void Stop() EXCLUDES(mutex);
 
     // For tests and benchmarks: waits until no watcher has a check asked for or under way,
     // at most `limit`; false when that did not happen in time.
@@ -73,21 +74,23 @@ private:
         std::uint64_t ticket;                    // checks are numbered as they start
     };
 
-    bool Due(const std::string& folder, bool listChanged, Clock::time_point now) const;
-    bool AskLocked(const std::string& folder, Clock::time_point now);
-    void LandLocked(Check check);
-    void MarkBusyLocked();
-    void Work() noexcept;
+    bool Due(const std::string& folder, bool listChanged, Clock::time_point now) const REQUIRES(mutex);
+    bool AskLocked(const std::string& folder, Clock::time_point now) REQUIRES(mutex);
+    void LandLocked(Check check) REQUIRES(mutex);
+    void MarkBusyLocked() REQUIRES(mutex);
+    void Work() noexcept EXCLUDES(mutex);
 
-    mutable std::mutex mutex;
-    std::condition_variable wake;
-    std::thread worker;
-    std::optional<std::string> pending;          // asked for, not started
-    std::optional<std::string> running;          // being checked by the worker
-    std::optional<Check> latest;                 // the check that started last, of those landed
-    std::uint64_t lastTicket = 0;
-    Clock::time_point lastAsked{};
-    std::shared_ptr<const void> seenList;        // kept alive, so a new list never reuses its address
-    bool stopped = false;                        // no worker any more: checks run on the caller
-    bool countedBusy = false;
+    // The frame (rendering thread) asks and reads; the worker checks; Stop runs at unload.
+    mutable Mutex mutex;
+    CondVar wake;
+    std::thread worker GUARDED_BY(mutex);
+    std::optional<std::string> pending GUARDED_BY(mutex); // asked for, not started
+    std::optional<std::string> running GUARDED_BY(mutex); // being checked by the worker
+    std::optional<Check> latest GUARDED_BY(mutex); // the check that started last, of those landed
+    std::uint64_t lastTicket GUARDED_BY(mutex) = 0;
+    Clock::time_point lastAsked GUARDED_BY(mutex){};
+    // Kept alive, so a new list never reuses its address.
+    std::shared_ptr<const void> seenList GUARDED_BY(mutex);
+    bool stopped GUARDED_BY(mutex) = false;      // no worker any more: checks run on the caller
+    bool countedBusy GUARDED_BY(mutex) = false;
 };

@@ -10,6 +10,7 @@
 #include "host/BakkesModPlugin.h"
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
+#include "host/PathText.h"
 #include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
 #include "plugin/NarrowPath.h"
@@ -58,7 +59,7 @@ PersistentStorage::PersistentStorage(BakkesMod::Plugin::BakkesModPlugin* plugin,
                                      bool autoWrite, bool autoLoad)
     : cvarManager(plugin->cvarManager), gameWrapper(plugin->gameWrapper), autoWrite(autoWrite) {
     storageFile = MakeStorageFilePath(storageName);
-    Log("PersistentStorage: created and will store the data in {}", storageFile.u8string());
+    Log("PersistentStorage: created and will store the data in {}", PathToUtf8(storageFile));
 
     const std::weak_ptr<void> token = lifetime;
     cvarManager->registerNotifier(
@@ -116,7 +117,7 @@ void PersistentStorage::AddCVar(const std::string& name) {
     }
     std::uint64_t order = 0;
     {
-        std::lock_guard<std::mutex> lock(cacheMutex);
+        MutexLock lock(cacheMutex);
         order = ++changeCount;
     }
     StoreInCache(name, MakeCachedCvar(name, cvar.getStringValue(), cvar.getDescription()), order);
@@ -131,7 +132,7 @@ void PersistentStorage::OnStoredCvarChanged(std::string /*oldValue*/, CVarWrappe
     const std::string name = cvar.getCVarName();
     std::uint64_t order = 0;
     {
-        std::lock_guard<std::mutex> lock(cacheMutex);
+        MutexLock lock(cacheMutex);
         if (cache.count(name) != 0) order = ++changeCount;
     }
     // The order is taken before the value is read, so of two changes racing on one
@@ -141,7 +142,7 @@ void PersistentStorage::OnStoredCvarChanged(std::string /*oldValue*/, CVarWrappe
 }
 
 void PersistentStorage::StoreInCache(const std::string& name, CachedCvar entry, std::uint64_t order) {
-    std::lock_guard<std::mutex> lock(cacheMutex);
+    MutexLock lock(cacheMutex);
     std::uint64_t& storedOrder = cacheOrder[name];
     if (order < storedOrder) return;             // a later change is already stored
     storedOrder = order;
@@ -156,24 +157,24 @@ void PersistentStorage::WriteStorageFile() {
 }
 
 std::uint64_t PersistentStorage::RequestWrite() {
-    std::unique_lock<std::mutex> lock(writeMutex);
+    MutexLock lock(writeMutex);
     const std::uint64_t ticket = ++requestedWrites;
     if (stopping) {
         // After the unload no thread of ours may run: the caller writes.
-        lock.unlock();
+        lock.Unlock();
         WriteNow();
-        lock.lock();
+        lock.Lock();
         completedWrites = std::max(completedWrites, ticket);
-        writeDone.notify_all();
+        writeDone.NotifyAll();
         return ticket;
     }
     StartWriterLocked();
-    writeWanted.notify_one();
+    writeWanted.NotifyOne();
     return ticket;
 }
 
 void PersistentStorage::StartWriter() {
-    std::lock_guard<std::mutex> lock(writeMutex);
+    MutexLock lock(writeMutex);
     if (!stopping) StartWriterLocked();
 }
 
@@ -182,14 +183,14 @@ void PersistentStorage::StartWriterLocked() {
 }
 
 void PersistentStorage::WaitForWrite(std::uint64_t ticket) {
-    std::unique_lock<std::mutex> lock(writeMutex);
-    writeDone.wait(lock, [&] { return completedWrites >= ticket; });
+    MutexLock lock(writeMutex);
+    while (completedWrites < ticket) writeDone.Wait(lock);
 }
 
 void PersistentStorage::WaitForPendingWrites() {
     std::uint64_t ticket = 0;
     {
-        std::lock_guard<std::mutex> lock(writeMutex);
+        MutexLock lock(writeMutex);
         ticket = requestedWrites;
     }
     WaitForWrite(ticket);
@@ -198,30 +199,32 @@ void PersistentStorage::WaitForPendingWrites() {
 // Runs until StopWriter, then finishes what is pending. Every request made before a write
 // starts is covered by it, because a request is made after its value is in the cache.
 void PersistentStorage::WriterLoop() {
-    std::unique_lock<std::mutex> lock(writeMutex);
+    MutexLock lock(writeMutex);
     for (;;) {
-        writeWanted.wait(lock, [this] { return stopping || requestedWrites > completedWrites; });
+        while (!stopping && requestedWrites == completedWrites) writeWanted.Wait(lock);
         if (requestedWrites == completedWrites) return;
         const std::uint64_t ticket = requestedWrites;
-        lock.unlock();
+        lock.Unlock();
         RunGuarded("writing the settings file", [this] { WriteNow(); });
-        lock.lock();
+        lock.Lock();
         completedWrites = std::max(completedWrites, ticket);
-        writeDone.notify_all();
+        writeDone.NotifyAll();
     }
 }
 
 void PersistentStorage::StopWriter() {
+    std::thread finishing;
     {
-        std::lock_guard<std::mutex> lock(writeMutex);
+        MutexLock lock(writeMutex);
         stopping = true;
+        finishing.swap(writer);
     }
-    writeWanted.notify_one();
-    if (writer.joinable() && writer.get_id() != std::this_thread::get_id()) writer.join();
+    writeWanted.NotifyOne();
+    if (finishing.joinable()) finishing.join();  // it writes what is pending, then ends
 }
 
 void PersistentStorage::WriteNow() {
-    std::lock_guard<std::mutex> lock(fileMutex);
+    MutexLock lock(fileMutex);
     // The contents are taken under the file lock, so of two writes the later one holds the
     // later values.
     const std::string failure = ReplaceFileDurably(storageFile, FileContents());
@@ -232,11 +235,11 @@ void PersistentStorage::WriteNow() {
     if (failure == lastFailure) return;          // said once for the whole run of failures
     lastFailure = failure;
     Log("PersistentStorage: could not write {}, the settings were not saved and the previous file is kept: {}",
-        storageFile.u8string(), failure);
+        PathToUtf8(storageFile), failure);
 }
 
 std::string PersistentStorage::FileContents() const {
-    std::lock_guard<std::mutex> lock(cacheMutex);
+    MutexLock lock(cacheMutex);
     std::string contents;
     for (const auto& [name, cvar] : cache) {
         contents += fmt::format("{} \"{}\" //{}{}", name, cvar.value, cvar.description, kLineEnd);
@@ -252,7 +255,7 @@ void PersistentStorage::LoadStorageFile() {
         // and then writing would replace the saved settings with defaults.
         Log("PersistentStorage: the settings file {} cannot be named in the system's encoding; the saved settings "
             "are not loaded and the file is left untouched",
-            storageFile.u8string());
+            PathToUtf8(storageFile));
         return;
     }
     cvarManager->loadCfg(*hostPath);
@@ -261,5 +264,5 @@ void PersistentStorage::LoadStorageFile() {
 }
 
 std::filesystem::path PersistentStorage::MakeStorageFilePath(const std::string& storageName) {
-    return gameWrapper->GetBakkesModPath() / "cfg" / fs::u8path(storageName + ".cfg");
+    return gameWrapper->GetBakkesModPath() / "cfg" / Utf8ToPath(storageName + ".cfg");
 }

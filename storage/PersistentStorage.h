@@ -27,16 +27,15 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
 #include "host/CVarWrapper.h"
+#include "host/Mutex.h"
 
 class CVarManagerWrapper;
 class GameWrapper;
@@ -67,22 +66,22 @@ public:
     void LoadStorageFile();
 
     // Returns once every write asked for so far is done, without asking for one.
-    void WaitForPendingWrites();
+    void WaitForPendingWrites() EXCLUDES(writeMutex);
 
     // Finishes the pending write and joins the writer thread; later writes run on the
     // caller's thread. Safe to call more than once.
-    void StopWriter();
+    void StopWriter() EXCLUDES(writeMutex);
 
 private:
     std::filesystem::path MakeStorageFilePath(const std::string& storageName);
-    void StoreInCache(const std::string& name, CachedCvar entry, std::uint64_t order);
-    void StartWriter();
-    void StartWriterLocked();                    // writeMutex held
-    std::uint64_t RequestWrite();                // returns the request's ticket
-    void WaitForWrite(std::uint64_t ticket);
-    void WriterLoop();
-    void WriteNow();                             // one write of the cache as it is now
-    std::string FileContents() const;
+    void StoreInCache(const std::string& name, CachedCvar entry, std::uint64_t order) EXCLUDES(cacheMutex);
+    void StartWriter() EXCLUDES(writeMutex);
+    void StartWriterLocked() REQUIRES(writeMutex);
+    std::uint64_t RequestWrite() EXCLUDES(writeMutex); // returns the request's ticket
+    void WaitForWrite(std::uint64_t ticket) EXCLUDES(writeMutex);
+    void WriterLoop() EXCLUDES(writeMutex);
+    void WriteNow() EXCLUDES(fileMutex, cacheMutex); // one write of the cache as it is now
+    std::string FileContents() const EXCLUDES(cacheMutex);
 
     std::shared_ptr<CVarManagerWrapper> cvarManager;
     std::shared_ptr<GameWrapper> gameWrapper;
@@ -90,23 +89,27 @@ private:
     bool autoWrite;
     std::atomic<bool> loaded{false};
 
-    mutable std::mutex cacheMutex;               // guards the three fields below
-    std::map<std::string, CachedCvar> cache;
+    // Threads: registration and the load run on the game thread; change callbacks on
+    // whichever thread changed a variable; writes on the writer thread (or, after
+    // StopWriter, on the caller's). Each lock is held only to copy or update its fields,
+    // never while the host or the file system is called.
+    mutable Mutex cacheMutex;
+    std::map<std::string, CachedCvar> cache GUARDED_BY(cacheMutex);
     // For each name, the order of the change whose value the cache holds. Two threads may
     // change one variable at once; the change that came last wins even when its callback
     // stores its value first.
-    std::map<std::string, std::uint64_t> cacheOrder;
-    std::uint64_t changeCount = 0;
+    std::map<std::string, std::uint64_t> cacheOrder GUARDED_BY(cacheMutex);
+    std::uint64_t changeCount GUARDED_BY(cacheMutex) = 0;
 
-    std::mutex writeMutex;                       // guards the five fields below
-    std::condition_variable writeWanted;         // the writer waits here for work
-    std::condition_variable writeDone;           // callers of WriteStorageFile wait here
-    std::uint64_t requestedWrites = 0;           // tickets handed out
-    std::uint64_t completedWrites = 0;           // every ticket up to this one is written
-    bool stopping = false;                       // StopWriter ran: no more background writes
-    std::thread writer;                          // started by the first request
+    Mutex writeMutex;
+    CondVar writeWanted;                         // the writer waits here for work
+    CondVar writeDone;                           // callers of WriteStorageFile wait here
+    std::uint64_t requestedWrites GUARDED_BY(writeMutex) = 0; // tickets handed out
+    std::uint64_t completedWrites GUARDED_BY(writeMutex) = 0; // every ticket up to this one is written
+    bool stopping GUARDED_BY(writeMutex) = false; // StopWriter ran: no more background writes
+    std::thread writer GUARDED_BY(writeMutex);   // started when the saved settings are loaded
 
-    std::mutex fileMutex;                        // one write of the file at a time
-    std::string lastFailure;                     // guarded by fileMutex; logged once per run
+    Mutex fileMutex;                             // one write of the file at a time
+    std::string lastFailure GUARDED_BY(fileMutex); // said once for a run of the same failure
     std::shared_ptr<void> lifetime = std::make_shared<char>(); // the delayed load checks it
 };

@@ -1,0 +1,92 @@
+// A mutex whose use Clang checks at compile time (-Wthread-safety), and the annotations
+// that say what it guards. Both the plug-in and the simulated host use it; elsewhere the
+// annotations compile to nothing.
+//
+//     Mutex mutex;
+//     int count GUARDED_BY(mutex) = 0;      // read or written only with `mutex` held
+//     void Bump() EXCLUDES(mutex);          // takes the lock itself
+//     void BumpLocked() REQUIRES(mutex);    // the caller holds it
+//
+// A condition variable waits with an explicit loop in the function that holds the lock,
+// so the analysis sees every read of the guarded state:
+//
+//     MutexLock lock(mutex);
+//     while (count == 0) changed.Wait(lock);
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+#if defined(__clang__)
+#define PP_THREAD_ANNOTATION(x) __attribute__((x))
+#else
+#define PP_THREAD_ANNOTATION(x)
+#endif
+
+#define CAPABILITY(x) PP_THREAD_ANNOTATION(capability(x))
+#define SCOPED_CAPABILITY PP_THREAD_ANNOTATION(scoped_lockable)
+#define GUARDED_BY(x) PP_THREAD_ANNOTATION(guarded_by(x))
+#define PT_GUARDED_BY(x) PP_THREAD_ANNOTATION(pt_guarded_by(x))
+#define REQUIRES(...) PP_THREAD_ANNOTATION(requires_capability(__VA_ARGS__))
+#define EXCLUDES(...) PP_THREAD_ANNOTATION(locks_excluded(__VA_ARGS__))
+#define ACQUIRE(...) PP_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
+#define RELEASE(...) PP_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+#define RETURN_CAPABILITY(x) PP_THREAD_ANNOTATION(lock_returned(x))
+#define NO_THREAD_SAFETY_ANALYSIS PP_THREAD_ANNOTATION(no_thread_safety_analysis)
+
+class CAPABILITY("mutex") Mutex {
+public:
+    Mutex() = default;
+    Mutex(const Mutex&) = delete;
+    Mutex& operator=(const Mutex&) = delete;
+
+    void lock() ACQUIRE() { mutex.lock(); }
+    void unlock() RELEASE() { mutex.unlock(); }
+
+private:
+    std::mutex mutex;
+};
+
+// Holds a Mutex for its scope; Unlock and Lock let it step out for a call that must not
+// run under the lock (a host call, the file system) and come back.
+class SCOPED_CAPABILITY MutexLock {
+public:
+    explicit MutexLock(Mutex& mutex) ACQUIRE(mutex) : mutex(mutex) { mutex.lock(); }
+    ~MutexLock() RELEASE() {
+        if (held) mutex.unlock();
+    }
+    MutexLock(const MutexLock&) = delete;
+    MutexLock& operator=(const MutexLock&) = delete;
+
+    void Unlock() RELEASE() {
+        mutex.unlock();
+        held = false;
+    }
+    void Lock() ACQUIRE() {
+        mutex.lock();
+        held = true;
+    }
+
+private:
+    friend class CondVar;
+    Mutex& mutex;
+    bool held = true;
+};
+
+class CondVar {
+public:
+    // Releases the lock while it waits, and holds it again when it returns. Wakes may be
+    // spurious: call it in a loop that tests the condition.
+    void Wait(MutexLock& lock) { condition.wait(lock.mutex); }
+    // As Wait, for at most `limit`; false when the time ran out.
+    template <class Rep, class Period>
+    bool WaitFor(MutexLock& lock, std::chrono::duration<Rep, Period> limit) {
+        return condition.wait_for(lock.mutex, limit) == std::cv_status::no_timeout;
+    }
+    void NotifyOne() { condition.notify_one(); }
+    void NotifyAll() { condition.notify_all(); }
+
+private:
+    std::condition_variable_any condition;
+};
