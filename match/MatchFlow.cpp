@@ -1,6 +1,7 @@
 #include "match/CurrentServer.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 
 #include "host/CVarManagerWrapper.h"
@@ -75,7 +76,12 @@ void PostplayPlugin::_InitializeCore() {
             });
         });
     gameEventManager->OnMatchEnded([this] { _ProcessMatchEnd(false); });
-    gameEventManager->OnGameEntered([this] { transitionPending = false; });
+    gameEventManager->OnGameEntered([this] {
+        transitionPending = false;
+        // Training destinations do not count: the load that follows a match end must not
+        // void that match end's own re-queue.
+        if (gameWrapper->IsInOnlineGame()) ++onlineGamesEntered;
+    });
 }
 
 void PostplayPlugin::_ProcessMatchEnd(bool mmrUpdated) {
@@ -90,8 +96,8 @@ void PostplayPlugin::_ProcessMatchEnd(bool mmrUpdated) {
         playlistClass == PlaylistClass::Competitive ? IsOn(enableCompetitive) : IsOn(enableCasual);
     if (!classEnabled) return;
 
-    // Not guarded by transitionPending: repeated signals add re-queue timers, which the
-    // queue callback's search test makes harmless.
+    // Not guarded by transitionPending: repeated signals of one match end add re-queue
+    // timers, which the queue callback's search test makes harmless.
     if (IsOn(autoRequeue)) _HandleQueue(kExtraRequeueSeconds);
     _HandleTransition(kTransitionDelaySeconds);
 }
@@ -113,18 +119,21 @@ void PostplayPlugin::_HandleQueue(float extraSeconds) {
     if (!PartyAllowsRequeue(*gameWrapper)) return;
 
     const float delay = static_cast<float>(requeueDelay ? requeueDelay->load() : 0) + extraSeconds;
-    const std::uintptr_t endedGame = gameWrapper->GetCurrentGameState().memory_address;
+    // The re-queue belongs to this match end: once a later online match has been entered it
+    // does nothing, and that match's own end sets a re-queue with its full delay. A count
+    // of entered matches tells them apart; a game handle's address may differ for the same
+    // match, or come back for another one.
+    const std::uint64_t decidedInMatch = onlineGamesEntered;
     gameWrapper->SetTimeout(
-        [this, alive = LifetimeToken(), endedGame](GameWrapper* game) {
+        [this, alive = LifetimeToken(), decidedInMatch](GameWrapper* game) {
             if (alive.expired()) return;
-            RunGuarded("starting the search", [this, game, endedGame] {
+            RunGuarded("starting the search", [this, game, decidedInMatch] {
                 // Everything is read when the timer fires, not when it was set: the player
                 // may have switched the plug-in or the re-queue off, started another match
                 // or a search meanwhile.
                 if (!IsOn(enabled) || !IsOn(autoRequeue)) return;
+                if (onlineGamesEntered != decidedInMatch) return;
                 GameWrapper& current = game ? *game : *gameWrapper;
-                const ServerWrapper online = current.GetOnlineGame();
-                if (online && online.memory_address != endedGame) return;
                 if (current.GetMatchmakingWrapper().IsSearching()) return;
                 cvarManager->executeCommand(kQueueCommand, true);
             });

@@ -94,6 +94,7 @@ private:
     // Destination loading (training/DestinationLoader.cpp)
     void _LoadTrainingDestination();
 
+    std::uint64_t onlineGamesEntered = 0;       // game thread only; tells a re-queue's match from later ones
     std::shared_ptr<void> lifetime = std::make_shared<char>();
     FolderStatusWatcher workshopFolderStatus;    // the workshop panel's folder checks, beside the page
 };
