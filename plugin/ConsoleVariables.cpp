@@ -2,12 +2,14 @@
 // variable; a change callback keeps the plug-in's typed copy of each one in step.
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
 #include "localization/LocalizationManager.h"
 #include "plugin/EntryGuard.h"
+#include "plugin/Log.h"
 #include "plugin/PostplayPlugin.h"
 #include "storage/PersistentStorage.h"
 #include "training/TrainingMode.h"
@@ -36,10 +38,9 @@ struct Setting {
 
 using Store = std::function<void(PostplayPlugin&, CVarWrapper&)>;
 
-// Registers a stored variable, keeps `store` as its change callback and runs `firstRead`
-// (by default `store`) once on the value the host holds now.
-void RegisterSetting(PostplayPlugin& plugin, const Setting& setting, const Store& store,
-                     const Store& firstRead = nullptr) {
+// Registers a stored variable, keeps `store` as its change callback and runs it once on
+// the value the host holds now, so the first read passes the same checks as a change.
+void RegisterSetting(PostplayPlugin& plugin, const Setting& setting, const Store& store) {
     const Range& range = setting.range;
     CVarWrapper cvar = plugin.persistentStorage
                            ? plugin.persistentStorage->RegisterStoredCvar(
@@ -53,7 +54,23 @@ void RegisterSetting(PostplayPlugin& plugin, const Setting& setting, const Store
             if (token.expired()) return;
             RunGuarded("updating a setting", [&] { store(*self, changed); });
         });
-    (firstRead ? firstRead : store)(plugin, cvar);
+    store(plugin, cvar);
+}
+
+// A typed text as it can stand in one console line: control characters are written as
+// \t, \n, \r or \xNN, the host's own rule for names it echoes.
+std::string Shown(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') shown += "\\t";
+        else if (c == '\n') shown += "\\n";
+        else if (c == '\r') shown += "\\r";
+        else if (byte < 0x20 || byte == 0x7f) shown += fmt::format("\\x{:02x}", byte);
+        else shown += c;
+    }
+    return shown;
 }
 
 Store KeepBool(std::shared_ptr<std::atomic<bool>> PostplayPlugin::*cell) {
@@ -64,22 +81,35 @@ Store KeepText(std::shared_ptr<SharedText> PostplayPlugin::*cell) {
     return [cell](PostplayPlugin& plugin, CVarWrapper& cvar) { (plugin.*cell)->Set(cvar.getStringValue()); };
 }
 
+// Any text other than the three forms means free play. The variable keeps what was typed;
+// the line tells the player it is not a mode.
 void KeepMode(PostplayPlugin& plugin, CVarWrapper& cvar) {
-    *plugin.trainingMode = TrainingMode::FromString(cvar.getStringValue());
+    const std::string text = cvar.getStringValue();
+    const TrainingMode::Mode mode = TrainingMode::FromString(text);
+    if (text != TrainingMode::ToString(mode)) Log("Unknown training mode: {}; free play is used", Shown(text));
+    *plugin.trainingMode = mode;
 }
 
 void KeepDelay(PostplayPlugin& plugin, CVarWrapper& cvar) {
     *plugin.requeueDelay = cvar.getIntValue();
 }
 
-// A rejected code leaves the last accepted one in the copy. An accepted code is copied
-// as the variable holds it: the loader upper-cases the copy when it loads the pack. An
-// empty value clears the copy, so a code the player deleted is not loaded any more, in
-// this session as after a restart.
+// An accepted code is copied as the variable holds it: the loader upper-cases the copy when
+// it loads the pack. An empty value clears the copy, so a code the player deleted is not
+// loaded any more. A refused code is said once and the variable goes back to the code in
+// use, so the cfg file never keeps it and it cannot replace that code at the next start.
+// Setting it back runs this callback again on an accepted (or empty) code, which ends there.
 void KeepValidPackCode(PostplayPlugin& plugin, CVarWrapper& cvar) {
     const std::string value = cvar.getStringValue();
     std::string candidate = value;
-    if (value.empty() || ValidateTrainingPackCode(candidate)) plugin.customTrainingPackCode->Set(value);
+    if (value.empty() || ValidateTrainingPackCode(candidate)) {
+        plugin.customTrainingPackCode->Set(value);
+        return;
+    }
+    const std::string inUse = plugin.customTrainingPackCode->Get();
+    if (inUse.empty()) Log("Invalid training pack code, not used: {}; no code is set", Shown(value));
+    else Log("Invalid training pack code, not used: {}; the code in use is {}", Shown(value), Shown(inUse));
+    if (inUse != value) cvar.setValue(inUse);
 }
 
 } // namespace
@@ -89,10 +119,8 @@ void PostplayPlugin::_RegisterCVars() {
     RegisterSetting(*this, {"pp_mode", "freeplay", "Set the training mode (freeplay/custom)", true, kNoRange},
                     KeepMode);
 
-    // The code the host holds at registration is taken as it is; later changes (the
-    // stored file's among them) must pass the check.
     RegisterSetting(*this, {"pp_custom_training_pack_code", "", "Custom training pack code", true, kNoRange},
-                    KeepValidPackCode, KeepText(&PostplayPlugin::customTrainingPackCode));
+                    KeepValidPackCode);
 
     RegisterSetting(*this, {"pp_requeue", "1", "Toggle auto requeue", true, kSwitch},
                     KeepBool(&PostplayPlugin::autoRequeue));

@@ -1,6 +1,6 @@
 // A custom training pack as the destination. The code is typed in lower case; the
-// match end loads it upper-cased. A code that fails the check afterwards leaves the
-// accepted one in place, so the next match end still loads the same pack.
+// match end loads it upper-cased. A code that fails the check afterwards is refused with
+// one line and leaves the accepted one in place, so the next match end loads the same pack.
 sim_wait 1
 pp_wait_mmr 0
 pp_requeue 0

@@ -78,10 +78,28 @@ void SettingCheckbox(CVarManagerWrapper& cvars, const std::string& label, bool& 
     if (ImGui::Checkbox(label.c_str(), &value)) page::SetCvar(cvars, cvarName, value ? 1 : 0);
 }
 
+// The empty text (no code) or a code that passes the check.
+bool IsStorablePackCode(std::string text) {
+    return text.empty() || ValidateTrainingPackCode(text);
+}
+
 // The text the pack-code box holds after an edit: stored when empty (clears the code) or
 // a valid code (upper-cased); anything else is left unstored.
 void AcceptPackCode(CVarManagerWrapper& cvars, std::string text) {
     if (text.empty() || ValidateTrainingPackCode(text)) page::SetCvar(cvars, "pp_custom_training_pack_code", text);
+}
+
+// The pack-code box, filled anew from the stored code in every frame. While the box is
+// active it holds what the player is typing; a text that would not be stored gets the box's
+// format hint below it at once, not only in the tooltip.
+void DrawPackCodeBox(CVarManagerWrapper& cvars, LocalizationManager& localization, const std::string& storedCode) {
+    char packCode[kPackCodeCapacity];
+    page::CopyToBuffer(storedCode, packCode);
+    ImGui::Text("%s:", localization.Translate("custom_training_pack_code").c_str());
+    if (ImGui::InputText("##CustomTrainingPackCode", packCode, sizeof packCode)) AcceptPackCode(cvars, packCode);
+    const std::string formatHint = localization.Translate("custom_training_pack_code_invalid");
+    page::TooltipOnHover(formatHint);
+    if (!IsStorablePackCode(packCode)) page::MessageLine(page::kErrorColour, formatHint);
 }
 
 // Only web links made of visible ASCII reach the opener: nothing in them can be read as
@@ -202,11 +220,7 @@ void PostplayPlugin::RenderSettings() {
 
         if (values.mode == TrainingMode::Custom) {
             ImGui::Indent();
-            char packCode[kPackCodeCapacity];
-            page::CopyToBuffer(customTrainingPackCode->Get(), packCode);
-            ImGui::Text("%s:", localization->Translate("custom_training_pack_code").c_str());
-            if (ImGui::InputText("##CustomTrainingPackCode", packCode, sizeof packCode)) AcceptPackCode(cvars, packCode);
-            page::TooltipOnHover(localization->Translate("custom_training_pack_code_invalid"));
+            DrawPackCodeBox(cvars, *localization, customTrainingPackCode->Get());
             ImGui::Unindent();
         } else if (values.mode == TrainingMode::Workshop) {
             ImGui::Indent();

@@ -62,18 +62,18 @@ TEST_F(ConsoleVariablesTest, ARejectedPackCodeKeepsTheLastAcceptedOne) {
     LoadAndSettle();
     Run("pp_custom_training_pack_code abcd-1234-efgh-5678");
     EXPECT_EQ(*plugin().customTrainingPackCode, "abcd-1234-efgh-5678");
+    TakeLines();
     Run("pp_custom_training_pack_code ABCD-12#4-EFGH-5678");
     EXPECT_EQ(*plugin().customTrainingPackCode, "abcd-1234-efgh-5678");
-    EXPECT_EQ(CvarValue("pp_custom_training_pack_code"), "ABCD-12#4-EFGH-5678");
+    // Said once, and the variable (so the cfg file) goes back to the code in use.
+    EXPECT_EQ(TakeLines(), (std::vector<std::string>{"> pp_custom_training_pack_code ABCD-12#4-EFGH-5678",
+                                                     "Invalid training pack code, not used: ABCD-12#4-EFGH-5678; "
+                                                     "the code in use is abcd-1234-efgh-5678"}));
+    EXPECT_EQ(CvarValue("pp_custom_training_pack_code"), "abcd-1234-efgh-5678");
 
     // Deleting the whole code clears the copy: the old pack is not loaded any more.
     Run("pp_custom_training_pack_code \"\"");
     EXPECT_EQ(*plugin().customTrainingPackCode, "");
-
-    // A code the variable already holds at registration is taken without the check.
-    Run("pp_custom_training_pack_code ABCD-12#4-EFGH-5678");
-    PostplayPluginTestPeer::RegisterCVars(plugin());
-    EXPECT_EQ(*plugin().customTrainingPackCode, "ABCD-12#4-EFGH-5678");
 }
 
 TEST_F(ConsoleVariablesTest, APackCodeFromTheFileGoesThroughTheCheck) {
@@ -81,6 +81,9 @@ TEST_F(ConsoleVariablesTest, APackCodeFromTheFileGoesThroughTheCheck) {
     WriteText(ConfigFile(), "pp_custom_training_pack_code \"not-a-code\"\n");
     LoadAndSettle();
     EXPECT_EQ(*plugin().customTrainingPackCode, "");
+    EXPECT_TRUE(Printed("Invalid training pack code, not used: not-a-code; no code is set"));
+    Run("writeconfig");
+    EXPECT_NE(SettledConfig().find("pp_custom_training_pack_code \"\""), std::string::npos);
 
     TearDown();                                  // the storage writes its last values here
     WriteText(ConfigFile(), "pp_custom_training_pack_code \"wxyz-0000-abcd-9999\"\n");

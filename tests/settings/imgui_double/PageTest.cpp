@@ -144,21 +144,30 @@ TEST_F(PageTest, DelayShowsAsMinutesAndSecondsBesideTheSlider) {
 }
 
 TEST_F(PageTest, PackCodeIsStoredUpperCasedOnlyWhenItIsAValidCode) {
+    // While the box holds a text that is not stored, its format hint stands below it in
+    // the error colour.
+    const std::string hint = "Enter a valid training pack code (like 1234-ABCD-5678-EFGH)";
+    const auto hinted = [&](const std::vector<Call>& calls) {
+        const Call* line = Find(calls, Kind::TextColored, hint);
+        return line != nullptr && SameColour(line->colour, page::kErrorColour);
+    };
     Run("pp_mode custom");
     Type("##CustomTrainingPackCode", "1234-abcd-5678-efgh");
-    Frame();
+    EXPECT_FALSE(hinted(Frame()));
     EXPECT_EQ(CvarValue("pp_custom_training_pack_code"), "1234-ABCD-5678-EFGH");
 
     for (const char* wrong : {"1234-ABCD-5678-EFG", "1234_ABCD-5678-EFGH", "1234-ABCD-5678-EF\xC3\xA9", "12345"}) {
         Type("##CustomTrainingPackCode", wrong);
-        Frame();
+        EXPECT_TRUE(hinted(Frame())) << wrong;
         EXPECT_EQ(CvarValue("pp_custom_training_pack_code"), "1234-ABCD-5678-EFGH") << wrong;
     }
-    EXPECT_EQ(Get(Frame(), Kind::InputText, "##CustomTrainingPackCode").text, "1234-ABCD-5678-EFGH")
+    const auto calls = Frame();
+    EXPECT_EQ(Get(calls, Kind::InputText, "##CustomTrainingPackCode").text, "1234-ABCD-5678-EFGH")
         << "the box shows the stored code again";
+    EXPECT_FALSE(hinted(calls));
 
     Type("##CustomTrainingPackCode", "");
-    Frame();
+    EXPECT_FALSE(hinted(Frame()));
     EXPECT_EQ(CvarValue("pp_custom_training_pack_code"), "");
 }
 
