@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "host/PathText.h"
 #include "sim/HostImpl.h"
 
 namespace sim {
@@ -38,13 +39,13 @@ void Host::Impl::SaveBinds() {
         out.close();
         if (!out) {
             std::filesystem::remove(temporary, error);
-            return Print("Key binds not saved: cannot write " + temporary.u8string());
+            return Print("Key binds not saved: cannot write " + PathToUtf8(temporary));
         }
     }
     std::filesystem::rename(temporary, file, error);
     if (error) {
         std::filesystem::remove(temporary, error);
-        Print("Key binds not saved: " + file.u8string() + ": " + error.message());
+        Print("Key binds not saved: " + PathToUtf8(file) + ": " + error.message());
     }
 }
 

@@ -3,6 +3,8 @@
 // the game's own file functions read in the system's ANSI code page on Windows).
 #include "sim/Host.h"
 
+#include "host/PathText.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -12,10 +14,8 @@
 namespace sim {
 
 std::filesystem::path ToFsPath(const std::string& text) {
-#if defined(_WIN32) && defined(__cpp_char8_t)
-    return std::filesystem::path(std::u8string(text.begin(), text.end()));
-#elif defined(_WIN32)
-    return std::filesystem::u8path(text);
+#if defined(_WIN32)
+    return Utf8ToPath(text);
 #else
     std::string converted = text;
     std::replace(converted.begin(), converted.end(), '\\', '/');
