@@ -18,10 +18,11 @@ working folder, with the cfg file edited or damaged between runs (cfgfiles). The
   the call was certain, the load does happen;
 - a re-queue runs only when a decision taken solo or as party leader, with re-queue on, set
   it for that moment, by a plug-in object that was not unloaded since, never while a search
-  runs; when it fires it looks again (plug-in and re-queue still on, not in another online
-  match); when all that is certain, it runs;
-- every printed value is one the model allows; a scan resets the selected map only when the
-  folder holds maps and not that one;
+  runs; when it fires it looks again (plug-in and re-queue still on, no later online match
+  entered since it was set); when all that is certain, it runs;
+- every printed value is one the model allows; a pack code that fails the check never stays
+  in the variable; a scan resets the selected map only when the folder holds maps and not
+  that one;
 - nothing runs that nobody asked for: every game change the host reports follows the command
   that causes it, the plug-in runs only its own commands, and no line says a command is
   unknown unless the script typed it;

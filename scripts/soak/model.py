@@ -22,14 +22,16 @@ class Break(Exception):
 
 
 # ---- How the plug-in takes a pack code ---------------------------------------------------
-# The variable holds whatever text it is given. The plug-in's copy, the code a load uses,
-# takes a code that passes the check, or none at all (an emptied setting clears it); any
-# other text leaves the last code it took.
+# The plug-in's copy, the code a load uses, takes a code that passes the check, or none at
+# all (an emptied setting clears it). Any other text is refused with a line and the variable
+# goes back to the code in use, so neither it nor the cfg file keeps a refused code.
 
 def code_held(value, in_use):
     """What the pack-code variable may hold once it is given `value` (a text, or ANY) while the
-    plug-in uses one of the codes `in_use`: the text as given, taken or not."""
-    return ANY if value is ANY else frozenset([value])
+    plug-in uses one of the codes `in_use`: the text when it is taken, else the code in use."""
+    if value is ANY:
+        return ANY
+    return frozenset([value]) if kept_pack_code(value) else in_use
 
 
 def code_in_use(value, in_use):
@@ -40,7 +42,7 @@ def code_in_use(value, in_use):
 
 
 # Lines the plug-in may log about a value it was given and does not use as it stands.
-VALUE_NOTES = ()
+VALUE_NOTES = ("Invalid training pack code, not used: ", "Unknown training mode: ")
 
 
 def expected_after_load(data, language_default):
@@ -306,6 +308,12 @@ class Model:
         if name == "pp_custom_training_pack_code":
             settings.code_copy = code_in_use(value, settings.code_copy)
 
+    def pack_loaded(self, code):
+        """Loading a pack upper-cases the plug-in's copy of its code in place."""
+        copy = self.settings.code_copy
+        if copy is not ANY:
+            self.settings.code_copy = frozenset(code if c.upper() == code else c for c in copy)
+
     def toggled(self, values):
         if values is ANY:
             return frozenset(["0", "1"])
@@ -347,7 +355,8 @@ class Model:
             elif value == SCAN:
                 state = state | {""}
             elif name == "pp_custom_training_pack_code":
-                state = code_held(value, state)
+                copy = self.settings.code_copy
+                state = ANY if copy is ANY else code_held(value, state | copy)
             else:
                 state = frozenset([value])
             states.append(state)
@@ -374,11 +383,12 @@ class Model:
 
     # -- timers ----------------------------------------------------------------------------
     # A re-queue timer looks again when it fires: it starts the search only while the plug-in
-    # and the re-queue are on, no search runs and the player is not in another online match.
+    # and the re-queue are on, no search runs and no online match was entered since it was
+    # set (the match end's own training destination does not count).
     def queue_allowed(self, timer):
         """(may run, must run) for a timer firing now."""
         game = self.game
-        if game.searching or (game.place in ("match", "ended") and game.match_serial != timer.match):
+        if game.searching or game.match_serial != timer.match:
             return False, False
         enabled, requeue = self.switch("pp_enabled"), self.switch("pp_requeue")
         may = True in enabled and True in requeue

@@ -299,6 +299,8 @@ class SessionModel(Model):
         elif command == "load_freeplay" or command.startswith(("load_training ", "load_workshop ")):
             self.load_attempt(("load", command))
             self.reading.awaiting = command
+            if command.startswith("load_training "):
+                self.pack_loaded(command[len("load_training "):])
         elif command == "pp_find_workshop_maps":
             block = self.reading.block
             if not self.window.page_drew and not (block and block.scan):
