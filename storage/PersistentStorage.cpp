@@ -134,6 +134,7 @@ void PersistentStorage::OnStoredCvarChanged(std::string /*oldValue*/, CVarWrappe
     {
         MutexLock lock(cacheMutex);
         if (cache.count(name) != 0) order = ++changeCount;
+        if (!loaded) ++changesBeforeLoad[name];
     }
     // The order is taken before the value is read, so of two changes racing on one
     // variable, the one read last (which sees the latest value) is the one kept.
@@ -147,6 +148,14 @@ void PersistentStorage::StoreInCache(const std::string& name, CachedCvar entry, 
     if (order < storedOrder) return;             // a later change is already stored
     storedOrder = order;
     cache[name] = std::move(entry);
+}
+
+bool PersistentStorage::SomeValueWasSetBack() const {
+    MutexLock lock(cacheMutex);
+    for (const auto& [name, changes] : changesBeforeLoad) {
+        if (changes > 1) return true;
+    }
+    return false;
 }
 
 void PersistentStorage::WriteStorageFile() {
@@ -261,6 +270,7 @@ void PersistentStorage::LoadStorageFile() {
     cvarManager->loadCfg(*hostPath);
     loaded = true;
     StartWriter();                               // here, so that no change pays for it in a frame
+    if (SomeValueWasSetBack()) RequestWrite();
 }
 
 std::filesystem::path PersistentStorage::MakeStorageFilePath(const std::string& storageName) {

@@ -75,6 +75,7 @@ public:
 private:
     std::filesystem::path MakeStorageFilePath(const std::string& storageName);
     void StoreInCache(const std::string& name, CachedCvar entry, std::uint64_t order) EXCLUDES(cacheMutex);
+    bool SomeValueWasSetBack() const EXCLUDES(cacheMutex);
     void StartWriter() EXCLUDES(writeMutex);
     void StartWriterLocked() REQUIRES(writeMutex);
     std::uint64_t RequestWrite() EXCLUDES(writeMutex); // returns the request's ticket
@@ -100,6 +101,10 @@ private:
     // stores its value first.
     std::map<std::string, std::uint64_t> cacheOrder GUARDED_BY(cacheMutex);
     std::uint64_t changeCount GUARDED_BY(cacheMutex) = 0;
+    // Changes of each variable before the load ended. Two for one name during the load mean
+    // the plug-in set a value from the file back (it refused it): the file is rewritten then,
+    // so that it never keeps a refused value.
+    std::map<std::string, int> changesBeforeLoad GUARDED_BY(cacheMutex);
 
     Mutex writeMutex;
     CondVar writeWanted;                         // the writer waits here for work
