@@ -19,10 +19,10 @@ bool Storable(const std::string& text) { return text.find_first_of("\"\r\n") == 
 } // namespace
 
 void Host::Impl::SaveBinds() {
-    std::lock_guard<std::mutex> oneWriter(bindsFileMutex);
+    MutexLock oneWriter(bindsFileMutex);
     std::map<std::string, std::string> current;
     {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         current = binds;
     }
     std::string contents;
@@ -52,7 +52,7 @@ void Host::Impl::SaveBinds() {
 void Host::Impl::LoadBinds() {
     const auto lines = ReadLines(BindsFile(options));
     if (!lines) return;                          // no binds yet
-    std::lock_guard<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     for (const std::string& line : *lines) {
         for (const Command& command : ParseConsoleLine(line)) {
             // Only binds: the file never runs anything else, whatever it holds.

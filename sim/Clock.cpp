@@ -15,7 +15,7 @@ constexpr double kSameInstant = 1e-9;
 } // namespace
 
 void Host::Impl::Schedule(Key owner, double seconds, std::function<void()> run, bool counted) {
-    std::lock_guard<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     ScheduleLocked(owner, seconds, std::move(run), counted);
 }
 
@@ -27,7 +27,7 @@ void Host::Impl::ScheduleLocked(Key owner, double seconds, std::function<void()>
 void Host::Impl::SchedulePluginCallback(Key owner, std::function<void(GameWrapper*)> callback, float seconds) {
     // The delay as the plug-in wrote it (0.1, not 0.100000001), so "sim_wait 0.1" reaches it.
     const double delay = std::isfinite(seconds) ? ReadNumber(NumberText(seconds)) : seconds;
-    std::lock_guard<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     if (!plugin || plugin->owner != owner) return;
     GameWrapper* game = plugin->gameWrapper.get(); // the host keeps it alive while the timer can run
     ScheduleLocked(owner, delay, [this, callback = std::move(callback), game] {
@@ -41,7 +41,7 @@ void Host::Impl::HandToGameThread(std::string line) {
 
 void Host::Impl::RunDueUpTo(double limit) {
     std::size_t runsAtThisInstant = 0, runs = 0;
-    std::unique_lock<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     while (!timers.empty()) {
         auto next = timers.begin();
         const double due = next->first.first;
@@ -51,21 +51,21 @@ void Host::Impl::RunDueUpTo(double limit) {
             runsAtThisInstant = 0;
         }
         if (++runsAtThisInstant > kMaxRunsPerInstant) {
-            lock.unlock();
+            lock.Unlock();
             Print("Stopped running timers: more than " + std::to_string(kMaxRunsPerInstant) + " due at once");
             return;
         }
         if (++runs > kMaxRunsPerCall) {
-            lock.unlock();
+            lock.Unlock();
             Print("Stopped running timers: more than " + std::to_string(kMaxRunsPerCall) + " in one wait");
             return;
         }
         Timer timer = std::move(next->second);
         timers.erase(next);
-        lock.unlock();
+        lock.Unlock();
         timer.run();
         timer = Timer{};                         // the callback's captures go without the lock held
-        lock.lock();
+        lock.Lock();
     }
 }
 
@@ -77,12 +77,12 @@ void Host::Advance(double seconds) {
     if (!(seconds > 0.0)) seconds = 0.0;
     const double target = d->now.load() + seconds;
     d->RunDueUpTo(target);
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     if (target > d->now.load()) d->now = target;
 }
 
 std::size_t Host::PendingTimers() const {
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     std::size_t count = 0;
     for (const auto& entry : d->timers)
         if (entry.second.counted) ++count;

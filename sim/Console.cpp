@@ -124,26 +124,26 @@ std::string RestAfterName(const Command& command) {
 
 void Host::Impl::RunCommand(const Command& command) {
     const std::string& name = command.words.front();
-    std::unique_lock<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     if (auto notifier = notifiers.find(name); notifier != notifiers.end()) {
         NotifierCallback callback = notifier->second.callback; // the command may remove itself
-        lock.unlock();
+        lock.Unlock();
         CallPlugin([&] { (*callback)(command.words); });
         return;
     }
     if (auto variable = variables.find(name); variable != variables.end()) {
         const Key key = variable->second.key;
         if (command.words.size() >= 2) {
-            lock.unlock();
+            lock.Unlock();
             SetVariable(key, command.words[1]);
         } else {
             std::string shown = name + " \"" + variable->second.value + "\"";
-            lock.unlock();
+            lock.Unlock();
             Print(std::move(shown));
         }
         return;
     }
-    lock.unlock();
+    lock.Unlock();
     if (!RunHostCommand(command)) Print("Unknown command: " + EscapeControls(name));
 }
 

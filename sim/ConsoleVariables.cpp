@@ -70,7 +70,7 @@ CVarWrapper Host::Impl::RegisterVariable(Key owner, const std::string& name, con
                                          const std::string& description, bool hasMin, float min, bool hasMax,
                                          float max) {
     if (!IsAcceptableName(name)) return CVarWrapper();
-    std::lock_guard<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     if (refusedNames.count(name)) return CVarWrapper();
     if (auto existing = variables.find(name); existing != variables.end()) return CVarWrapper(existing->second.key);
     Variable variable;
@@ -90,7 +90,7 @@ CVarWrapper Host::Impl::RegisterVariable(Key owner, const std::string& name, con
 }
 
 void Host::Impl::SetVariable(Key key, const std::string& text) {
-    std::unique_lock<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     Variable* variable = FindVariableLocked(key);
     if (!variable) return;
     std::string stored = variable->hasMin || variable->hasMax ? RangedText(*variable, text) : text;
@@ -99,7 +99,7 @@ void Host::Impl::SetVariable(Key key, const std::string& text) {
     // A copy: a callback may add callbacks or remove the variable while these run, and
     // they run without the host's lock.
     const std::vector<VariableCallback> callbacks = variable->callbacks;
-    lock.unlock();
+    lock.Unlock();
     for (const auto& callback : callbacks) CallPlugin([&] { (*callback)(previous, CVarWrapper(key)); });
 }
 

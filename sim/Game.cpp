@@ -43,7 +43,7 @@ void Host::Impl::FireHook(const std::string& event) {
     std::size_t count = 0;
     std::uint64_t removedBefore = 0;
     {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         removedBefore = hooksRemoved;
         for (const Hook& hook : hooks) {
             if (hook.event != event) continue;
@@ -55,7 +55,7 @@ void Host::Impl::FireHook(const std::string& event) {
     for (std::size_t i = 0; i < count; ++i) {
         const DueHook& due = i < kInline ? inlineDue[i] : moreDue[i - kInline];
         if (i > 0) {
-            std::lock_guard<std::mutex> lock(mutex);
+            MutexLock lock(mutex);
             if (hooksRemoved != removedBefore &&
                 std::none_of(hooks.begin(), hooks.end(), [&](const Hook& h) { return h.id == due.id; }))
                 continue;
@@ -65,19 +65,19 @@ void Host::Impl::FireHook(const std::string& event) {
 }
 
 Key Host::Impl::CurrentServerKey() const {
-    std::lock_guard<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     return game.serverKey;
 }
 
 void Host::Impl::LeaveGame() {
     Key leaving = 0;
     {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         if (game.place == Place::Menu) return;
         leaving = game.serverKey;
     }
     FireHook(hooks::kGameDestroyed);
-    std::lock_guard<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     if (game.serverKey == leaving) game = Game{};
 }
 
@@ -86,7 +86,7 @@ void Host::Impl::EnterGame(Game next, const std::string& line) {
     const Key entered = next.serverKey;
     const bool isMatch = next.place == Place::Match;
     {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         game = std::move(next);
     }
     Print(line);
@@ -96,14 +96,14 @@ void Host::Impl::EnterGame(Game next, const std::string& line) {
 
 // The running match reports its game time every whole second after its start.
 void Host::Impl::ScheduleMatchClock(Key serverKey) {
-    std::lock_guard<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     ScheduleMatchClockLocked(serverKey);
 }
 
 void Host::Impl::ScheduleMatchClockLocked(Key serverKey) {
     ScheduleLocked(kHostOwner, 1.0, [this, serverKey] {
         {
-            std::lock_guard<std::mutex> lock(mutex);
+            MutexLock lock(mutex);
             if (game.serverKey != serverKey || game.ended) return;
             ScheduleMatchClockLocked(serverKey);
         }
@@ -113,7 +113,7 @@ void Host::Impl::ScheduleMatchClockLocked(Key serverKey) {
 
 void Host::StartMatch(int playlistId) {
     {
-        std::lock_guard<std::mutex> lock(d->mutex);
+        MutexLock lock(d->mutex);
         d->searching = false;
     }
     Game match = NewGame(Place::Match);
@@ -124,22 +124,22 @@ void Host::StartMatch(int playlistId) {
 }
 
 void Host::EndMatch(unsigned char winnerTeam) {
-    std::unique_lock<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     if (d->game.place != Place::Match || d->game.ended) {
-        lock.unlock();
+        lock.Unlock();
         d->Print("sim_end: no running match");
         return;
     }
     const Key match = d->game.serverKey;
     d->game.winner = winnerTeam;
     const std::optional<double> mmrDelay = d->mmrDelay;
-    lock.unlock();
+    lock.Unlock();
     d->Print("Match ended; winner: team " + std::to_string(winnerTeam));
     d->FireHook(hooks::kMatchWinnerSet);
-    lock.lock();
+    lock.Lock();
     const bool stillThisMatch = d->game.serverKey == match;
     if (stillThisMatch) d->game.ended = true;
-    lock.unlock();
+    lock.Unlock();
     if (stillThisMatch) d->FireHook(hooks::kMatchEnded);
     if (mmrDelay) d->Schedule(kHostOwner, *mmrDelay, [this] { ReportMmr(); });
 }
@@ -149,13 +149,13 @@ void Host::ReportMmr(std::optional<std::string> playerId) {
     d->Print("MMR updated for player " + id);
     std::vector<Key> tokens;
     {
-        std::lock_guard<std::mutex> lock(d->mutex);
+        MutexLock lock(d->mutex);
         for (const auto& entry : d->mmrNotifiers) tokens.push_back(entry.first);
     }
     for (Key token : tokens) {
         std::function<void(UniqueIDWrapper)> callback;
         {
-            std::lock_guard<std::mutex> lock(d->mutex);
+            MutexLock lock(d->mutex);
             auto notifier = d->mmrNotifiers.find(token);
             if (notifier == d->mmrNotifiers.end()) continue;
             callback = notifier->second.callback;
@@ -165,13 +165,13 @@ void Host::ReportMmr(std::optional<std::string> playerId) {
 }
 
 void Host::SetMmrDelay(std::optional<double> seconds) {
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     d->mmrDelay = seconds;
 }
 
 void Host::SetParty(Party party) {
     {
-        std::lock_guard<std::mutex> lock(d->mutex);
+        MutexLock lock(d->mutex);
         d->party = party;
     }
     static const char* const names[] = {"none", "leader", "member"};
@@ -211,7 +211,7 @@ bool Host::EnterWorkshop(const std::string& path) {
 
 void Host::StartSearch() {
     {
-        std::lock_guard<std::mutex> lock(d->mutex);
+        MutexLock lock(d->mutex);
         if (d->searching) return;
         d->searching = true;
     }
@@ -219,35 +219,35 @@ void Host::StartSearch() {
 }
 
 void Host::SetUiLanguage(std::optional<std::string> code) {
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     d->uiLanguage = std::move(code);
 }
 
 void Host::PressKey(const std::string& key) {
-    std::unique_lock<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     auto bind = d->binds.find(key);
     if (bind == d->binds.end()) {
-        lock.unlock();
+        lock.Unlock();
         d->Print("No bind for key " + key);
         return;
     }
     const std::string command = bind->second; // the bound command may rebind the key
-    lock.unlock();
+    lock.Unlock();
     RunLine(command);
 }
 
 std::string Host::Status() const {
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     return "game: " + PlaceText(d->game) + "; search: " + (d->searching ? "on" : "off");
 }
 
 Place Host::CurrentPlace() const {
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     return d->game.place;
 }
 
 bool Host::IsSearching() const {
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     return d->searching;
 }
 

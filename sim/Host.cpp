@@ -33,7 +33,7 @@ Host::Impl::Impl(Host& owner, HostOptions hostOptions)
     : host(owner), options(std::move(hostOptions)), uiLanguage(options.uiLanguage) {}
 
 void Host::Impl::Print(std::string text) {
-    std::lock_guard<std::mutex> lock(outputMutex);
+    MutexLock lock(outputMutex);
     lines.push_back(ConsoleLine{now.load(), std::move(text)});
     if (sink) sink(lines.back());
 }
@@ -62,46 +62,48 @@ Host::~Host() {
 Host* Host::Current() { return currentHost.load(); }
 
 void Host::SetLineSink(std::function<void(const ConsoleLine&)> sink) {
-    std::lock_guard<std::mutex> lock(d->outputMutex);
+    MutexLock lock(d->outputMutex);
     d->sink = std::move(sink);
 }
-const std::vector<ConsoleLine>& Host::Lines() const { return d->lines; }
+// Hands out the vector itself, for a caller that knows no other thread prints meanwhile.
+const std::vector<ConsoleLine>& Host::Lines() const NO_THREAD_SAFETY_ANALYSIS { return d->lines; }
 
 std::size_t Host::LineCount() const {
-    std::lock_guard<std::mutex> lock(d->outputMutex);
+    MutexLock lock(d->outputMutex);
     return d->lines.size();
 }
 
 std::vector<ConsoleLine> Host::LinesFrom(std::size_t first) const {
-    std::lock_guard<std::mutex> lock(d->outputMutex);
+    MutexLock lock(d->outputMutex);
     if (first >= d->lines.size()) return {};
     return {d->lines.begin() + static_cast<std::ptrdiff_t>(first), d->lines.end()};
 }
 
 void Host::ClearLines() {
-    std::lock_guard<std::mutex> lock(d->outputMutex);
+    MutexLock lock(d->outputMutex);
     d->lines.clear();
 }
 void Host::Print(std::string text) { d->Print(std::move(text)); }
 
-const std::vector<ToastRecord>& Host::Toasts() const { return d->toasts; }
+// Hands out the vector itself, for a caller that knows no other thread shows toasts meanwhile.
+const std::vector<ToastRecord>& Host::Toasts() const NO_THREAD_SAFETY_ANALYSIS { return d->toasts; }
 
 std::optional<std::string> Host::ToastTexturePath(const std::string& name) const {
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     auto found = d->toastTextures.find(name);
     if (found == d->toastTextures.end()) return std::nullopt;
     return found->second;
 }
 
 std::vector<std::string> Host::HookedEvents() const {
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     std::set<std::string> names;
     for (const Hook& hook : d->hooks) names.insert(hook.event);
     return {names.begin(), names.end()};
 }
 
 std::size_t Host::RegistrationCount() const {
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     if (!d->plugin) return 0;
     const Key owner = d->plugin->owner;
     auto owned = [owner](const auto& item) { return item.owner == owner; };
@@ -114,12 +116,12 @@ std::size_t Host::RegistrationCount() const {
 }
 
 void Host::RefuseCvarName(const std::string& name) {
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     d->refusedNames.insert(name);
 }
 
 void Host::ScriptLookups(std::vector<bool> controllerAnswers, std::vector<bool> priAnswers) {
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     d->controllerAnswers.assign(controllerAnswers.begin(), controllerAnswers.end());
     d->priAnswers.assign(priAnswers.begin(), priAnswers.end());
 }

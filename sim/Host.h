@@ -2,20 +2,10 @@
 // program and by tests. One Host exists at a time per process, as the game does; the
 // host interface's wrappers reach it through Host::Current().
 //
-// Threads, as in the game. The game thread (the one that runs console input, Step and
-// Advance) runs timers, Execute jobs, hooks and MMR notifications. The rendering side draws
-// the settings page: the host's own rendering thread (StartRendering), a thread of its own
-// for one handed line or a few frames, or the window's main thread inside DrawSettingsPage.
-// Whatever the page does runs there too: setValue, executeCommand, change callbacks.
-// Every structure of the host may be used from both at once. No host lock is held while
-// plug-in code runs, so a callback may call setValue or executeCommand. Host commands that
-// move the game, the clock, the drawing or the plug-in's lifetime (load_*, queue, sim_match,
-// sim_end, sim_mmr, sim_party, sim_menu, sim_disconnect, sim_key, sim_wait, sim_reload,
-// sim_render, sim_render_do, sim_frame) belong to the game thread: run from the rendering
-// side, they are handed to the game thread and run at its next step. The plug-in is never
-// unloaded while its page is being drawn; UnloadPlugin stops the rendering thread first.
-// Lines(), Toasts() and DrawSettingsFrames() are for tests and for one thread at a time.
-// The clock is simulated and moves only through Advance().
+// Threads, as in the game: a game thread and a rendering side that draws the settings page
+// (README.md, "Threads", describes the design). Which thread may call which function, and
+// what each of the host's locks guards, is said beside the state in sim/HostImpl.h. The
+// clock is simulated and moves only through Advance().
 //
 // Handles: a wrapper's memory_address is an opaque key that the host resolves on every
 // call. Keys are never reused (not even across hosts), so an empty or stale handle (a
@@ -107,9 +97,9 @@ public:
     // a variable's value "NAME \"VALUE\""; unknown names "Unknown command: NAME", with the
     // name's control characters written as \t, \n, \r or \xNN.
     void SetLineSink(std::function<void(const ConsoleLine&)> sink);  // runs on the printing thread
-    const std::vector<ConsoleLine>& Lines() const;  // only while no other thread prints
+    const std::vector<ConsoleLine>& Lines() const;
     std::size_t LineCount() const;
-    std::vector<ConsoleLine> LinesFrom(std::size_t first) const;  // a copy, safe on any thread
+    std::vector<ConsoleLine> LinesFrom(std::size_t first) const;  // a copy
     void ClearLines();
     void Print(std::string text);                // one console line
 
@@ -132,7 +122,7 @@ public:
     bool RunScript(const std::filesystem::path& file); // RunInput for each line; false if unreadable
     void LoadCfg(const std::filesystem::path& file);   // RunLine for each line, no echo
 
-    // ---- Help and completion (any thread) ----------------------------------------------
+    // ---- Help and completion ----------------------------------------------------------
     // The names a console command can start with: the host's commands, the plug-in's
     // commands and its console variables; sorted, each once.
     std::vector<std::string> CompletionNames() const;
@@ -174,7 +164,7 @@ public:
     // thread counting as the rendering side; false (and no call) when there is no page.
     bool DrawSettingsPage(const std::function<void(BakkesMod::Plugin::PluginSettingsWindow&)>& draw);
 
-    // ---- Rendering thread (call from the game thread) ---------------------------------
+    // ---- Rendering thread -------------------------------------------------------------
     void StartRendering(double framesPerSecond = 60.0); // draws continuously; a new rate if running
     void StopRendering();                        // runs the lines still handed over, stops, waits
     bool IsRendering() const;

@@ -46,7 +46,7 @@ using HostCommand = void (*)(Host&, Host::Impl&, const Command&);
 void Bind(Host&, Host::Impl& d, const Command& command) {
     if (command.words.size() < 3) return d.Print("bind: expected a key and a command");
     {
-        std::lock_guard<std::mutex> lock(d.mutex);
+        MutexLock lock(d.mutex);
         d.binds[command.words[1]] = JoinWords(command, 2);
     }
     d.SaveBinds();
@@ -55,7 +55,7 @@ void Bind(Host&, Host::Impl& d, const Command& command) {
 void Unbind(Host&, Host::Impl& d, const Command& command) {
     if (command.words.size() < 2) return d.Print("unbind: expected a key");
     {
-        std::lock_guard<std::mutex> lock(d.mutex);
+        MutexLock lock(d.mutex);
         if (d.binds.erase(command.words[1]) == 0) return;
     }
     d.SaveBinds();

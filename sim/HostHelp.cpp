@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <mutex>
 
 namespace sim {
 
@@ -82,7 +81,7 @@ std::vector<std::string> Host::CompletionNames() const {
     std::vector<std::string> names;
     for (const HostCommandInfo& command : HostCommandList()) names.emplace_back(command.name);
     {
-        std::lock_guard<std::mutex> lock(d->mutex);
+        MutexLock lock(d->mutex);
         for (const auto& notifier : d->notifiers) names.push_back(notifier.first);
         for (const auto& variable : d->variables) names.push_back(variable.first);
     }
@@ -93,7 +92,7 @@ std::vector<std::string> Host::CompletionNames() const {
 
 std::vector<std::string> Host::HelpLines(const std::string& name) const {
     const std::vector<HostCommandInfo> commands = HostCommandList();
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     if (!name.empty()) {
         // The same order as a console line finds its command: plug-in command, variable, host.
         if (auto notifier = d->notifiers.find(name); notifier != d->notifiers.end())

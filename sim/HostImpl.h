@@ -3,14 +3,12 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <shared_mutex>
@@ -20,6 +18,7 @@
 #include <vector>
 
 #include "host/Host.h"
+#include "host/Mutex.h"
 #include "sim/Host.h"
 
 struct ImGuiContext;
@@ -133,55 +132,77 @@ struct ImGuiContextDeleter {
 };
 
 // The host's rendering thread: draws the settings page continuously and runs the console
-// lines handed to it between two frames.
+// lines handed to it between two frames. `thread` is started and joined on the game thread.
 struct RenderThread {
     std::thread thread;
-    std::mutex mutex;                            // guards the fields below
-    std::condition_variable wake;
-    std::deque<std::string> lines;               // handed over, not run yet
-    int framesWanted = 0;                        // frames asked for by sim_frame
-    int framesDrawn = 0;                         // frames drawn since the thread started
-    bool stopping = false;
-    double framesPerSecond = 60.0;
+    Mutex mutex;
+    CondVar wake;                                // a change of any field below
+    std::deque<std::string> lines GUARDED_BY(mutex); // handed over, not run yet
+    int framesWanted GUARDED_BY(mutex) = 0;      // frames asked for by sim_frame
+    int framesDrawn GUARDED_BY(mutex) = 0;       // frames drawn since the thread started
+    bool stopping GUARDED_BY(mutex) = false;
+    double framesPerSecond GUARDED_BY(mutex) = 60.0;
 };
 
-// Threads. The game thread runs console input, the clock, timers, jobs and hooks; the
-// rendering side (the host's rendering thread, a thread running a handed line, or the
-// window's main thread while it draws the page) draws the page and runs what the page asks.
-//   - `mutex` guards the console, the clock's queue, hooks, the game model, binds and
-//     toasts. It is held only to read or change them, never while plug-in code, a host
-//     command or the line sink runs, so plug-in code may call back into the host freely.
-//   - `outputMutex` guards the printed lines and the sink; the sink runs under it, so lines
-//     come out whole and in order.
-//   - `pageLifetime` is held shared while the page is drawn or a handed line runs, and
-//     exclusively while the plug-in is loaded or unloaded: the plug-in never goes while its
-//     page is being drawn.
-// Lock order: pageLifetime, then mutex, then outputMutex.
+// The host's state. The two threads and what runs on each are described in README.md
+// ("Threads"); this is what each lock guards and which thread may do what.
+//
+// Locks, taken in this order (a later one never waits for an earlier one):
+//   pageLifetime  held shared while the page is drawn or a handed line runs (plug-in code
+//                 runs under it), exclusively while the page is shown or hidden at load and
+//                 unload: the plug-in never goes while its page is being drawn.
+//   drawMutex     one frame at a time, whichever thread draws; guards the Dear ImGui context.
+//   mutex         the console, the clock's queue, hooks, the game model, binds, toasts and
+//                 the plug-in record. Held only to read or change them, never while plug-in
+//                 code, a host command or the line sink runs.
+//   outputMutex   the printed lines and the sink; the sink runs under it, so lines come out
+//                 whole and in order.
+//   bindsFileMutex (one write of the binds file at a time) is taken before `mutex`, and
+//   RenderThread::mutex is never held with another lock.
+//
+// Who calls what:
+//   - The game thread (the one that runs console input, Step and Advance) alone loads,
+//     unloads and reloads the plug-in, starts and stops the rendering thread and hands it
+//     lines or frames, and moves the game and the clock. Host commands that do so run there:
+//     asked for on the rendering side, they are handed over and run at its next step
+//     (HostCommands.cpp). The fields marked "game thread" are used there without a lock.
+//   - The rendering side (onRenderSide) is the host's rendering thread, a thread of its own
+//     for one handed line or a few frames, or whichever thread calls DrawSettingsFrames or
+//     DrawSettingsPage; it draws the page and runs what the page asks.
+//   - Everything else (RunLine, the wrappers, Print, the queries, help) may be used from
+//     both at once.
+//   - Host::Lines() and Host::Toasts() hand out references: tests use them while no other
+//     thread prints or shows toasts.
 struct Host::Impl {
     Impl(Host& host, HostOptions options);
 
     Host& host;
     HostOptions options;
 
-    mutable std::mutex mutex;
-    mutable std::mutex outputMutex;
+    mutable Mutex mutex;
+    mutable Mutex outputMutex;
+    // Guards the plug-in object's lifetime, not a field, so it stays a plain shared_mutex
+    // outside the compiler's lock checks.
     std::shared_mutex pageLifetime;
 
-    // ---- Output (outputMutex)
-    std::function<void(const ConsoleLine&)> sink;
-    std::vector<ConsoleLine> lines;
-    void Print(std::string text);
+    // ---- Output
+    std::function<void(const ConsoleLine&)> sink GUARDED_BY(outputMutex);
+    std::vector<ConsoleLine> lines GUARDED_BY(outputMutex);
+    void Print(std::string text) EXCLUDES(outputMutex);
 
-    // ---- Plug-in (changed only on the game thread with pageLifetime held exclusively)
-    std::optional<LoadedPlugin> plugin;
+    // ---- Plug-in. Changed on the game thread only; its settings window is set and cleared
+    // with pageLifetime also held exclusively, so a frame sees one window from start to end.
+    std::optional<LoadedPlugin> plugin GUARDED_BY(mutex);
     std::atomic<Key> liveOwner{kHostOwner};      // the loaded plug-in's owner id, for handle checks
-    BakkesMod::Plugin::GetPluginFunction lastGetPlugin = nullptr;
-    BakkesMod::Plugin::DeletePluginFunction lastDeleteMe = nullptr;
+    BakkesMod::Plugin::GetPluginFunction lastGetPlugin = nullptr;   // game thread
+    BakkesMod::Plugin::DeletePluginFunction lastDeleteMe = nullptr; // game thread
     static thread_local int pluginDepth;         // > 0 while plug-in code is on this thread's stack
     static thread_local bool onRenderSide;       // this thread draws the page or runs a handed line
 
     bool IsLive(Key owner) const { return owner != kHostOwner && liveOwner.load() == owner; }
-    void DropRegistrationsOf(Key owner);         // takes mutex
+    void DropRegistrationsOf(Key owner) EXCLUDES(mutex);
+    // The plug-in's settings page, or nullptr; stays valid while pageLifetime is held.
+    BakkesMod::Plugin::PluginSettingsWindow* PageWindow() const EXCLUDES(mutex);
 
     // Runs plug-in code; an exception becomes one console line and the host goes on.
     template <class F>
@@ -198,73 +219,76 @@ struct Host::Impl {
     }
     void ReportPluginException(const char* what) noexcept;
 
-    // ---- Console (mutex)
-    std::map<std::string, Variable> variables;   // by name
-    std::map<Key, std::string> variableNames;     // by key
-    std::set<std::string> refusedNames;
-    std::map<std::string, Notifier> notifiers;
-    std::map<std::string, std::string> binds;
-    std::mutex bindsFileMutex;                   // one write of the binds file at a time
-    void SaveBinds();                            // without mutex held
-    void LoadBinds();
+    // ---- Console
+    std::map<std::string, Variable> variables GUARDED_BY(mutex);   // by name
+    std::map<Key, std::string> variableNames GUARDED_BY(mutex);    // by key
+    std::set<std::string> refusedNames GUARDED_BY(mutex);
+    std::map<std::string, Notifier> notifiers GUARDED_BY(mutex);
+    std::map<std::string, std::string> binds GUARDED_BY(mutex);
+    Mutex bindsFileMutex;                        // one write of the binds file at a time
+    void SaveBinds() EXCLUDES(bindsFileMutex, mutex);
+    void LoadBinds() EXCLUDES(mutex);
     static thread_local int commandDepth;        // nesting of RunLine on this thread
 
-    Variable* FindVariableLocked(Key key);       // mutex held; the pointer is valid while it is
+    Variable* FindVariableLocked(Key key) REQUIRES(mutex); // the pointer is valid while mutex is held
     CVarWrapper RegisterVariable(Key owner, const std::string& name, const std::string& defaultValue,
-                                 const std::string& description, bool hasMin, float min, bool hasMax, float max);
-    void SetVariable(Key key, const std::string& text);
-    void RunCommand(const Command& command);
-    bool RunHostCommand(const Command& command);  // false when no host command has that name
+                                 const std::string& description, bool hasMin, float min, bool hasMax, float max)
+        EXCLUDES(mutex);
+    void SetVariable(Key key, const std::string& text) EXCLUDES(mutex);
+    void RunCommand(const Command& command) EXCLUDES(mutex);
+    bool RunHostCommand(const Command& command) EXCLUDES(mutex); // false when no host command has that name
 
-    // ---- Clock (mutex, but `now` is read without it for time stamps)
+    // ---- Clock (`now` is an atomic, read without a lock for time stamps)
     std::atomic<double> now{0.0};
-    Key nextTimerSequence = 0;
-    std::map<std::pair<double, Key>, Timer> timers; // by due time, then scheduling order
-    void Schedule(Key owner, double seconds, std::function<void()> run, bool counted = true);
-    void ScheduleLocked(Key owner, double seconds, std::function<void()> run, bool counted = true);
-    void SchedulePluginCallback(Key owner, std::function<void(GameWrapper*)> callback, float seconds);
-    void RunDueUpTo(double limit);
+    Key nextTimerSequence GUARDED_BY(mutex) = 0;
+    std::map<std::pair<double, Key>, Timer> timers GUARDED_BY(mutex); // by due time, then scheduling order
+    void Schedule(Key owner, double seconds, std::function<void()> run, bool counted = true) EXCLUDES(mutex);
+    void ScheduleLocked(Key owner, double seconds, std::function<void()> run, bool counted = true) REQUIRES(mutex);
+    void SchedulePluginCallback(Key owner, std::function<void(GameWrapper*)> callback, float seconds)
+        EXCLUDES(mutex);
+    void RunDueUpTo(double limit) EXCLUDES(mutex);
     // Runs `line` as console input on the game thread at its next step (used for commands
     // that change the game or the plug-in's lifetime when they come from the rendering side).
-    void HandToGameThread(std::string line);
+    void HandToGameThread(std::string line) EXCLUDES(mutex);
 
-    // ---- Hooks (mutex)
-    std::vector<Hook> hooks;                     // registration order
-    std::uint64_t hooksRemoved = 0;              // grows whenever a hook is removed
-    void FireHook(const std::string& event);
+    // ---- Hooks
+    std::vector<Hook> hooks GUARDED_BY(mutex);   // registration order
+    std::uint64_t hooksRemoved GUARDED_BY(mutex) = 0; // grows whenever a hook is removed
+    void FireHook(const std::string& event) EXCLUDES(mutex);
 
-    // ---- Game (mutex)
-    Game game;
-    bool searching = false;
-    Party party = Party::None;
-    std::optional<double> mmrDelay;
-    std::optional<std::string> uiLanguage;
-    std::map<Key, MmrNotifier> mmrNotifiers;      // by token id, which grows with registration
+    // ---- Game
+    Game game GUARDED_BY(mutex);
+    bool searching GUARDED_BY(mutex) = false;
+    Party party GUARDED_BY(mutex) = Party::None;
+    std::optional<double> mmrDelay GUARDED_BY(mutex);
+    std::optional<std::string> uiLanguage GUARDED_BY(mutex);
+    std::map<Key, MmrNotifier> mmrNotifiers GUARDED_BY(mutex); // by token id, which grows with registration
     const Key controllerKey = NewKey();
     const Key priKey = NewKey();
     const Key matchmakingKey = NewKey();
-    std::deque<bool> controllerAnswers, priAnswers;
-    std::vector<ToastRecord> toasts;
-    std::map<std::string, std::string> toastTextures;
+    std::deque<bool> controllerAnswers GUARDED_BY(mutex);
+    std::deque<bool> priAnswers GUARDED_BY(mutex);
+    std::vector<ToastRecord> toasts GUARDED_BY(mutex);
+    std::map<std::string, std::string> toastTextures GUARDED_BY(mutex);
 
-    Key CurrentServerKey() const;
-    void LeaveGame();
-    void EnterGame(Game next, const std::string& line);
-    void ScheduleMatchClock(Key serverKey);
-    void ScheduleMatchClockLocked(Key serverKey);
+    Key CurrentServerKey() const EXCLUDES(mutex);
+    void LeaveGame() EXCLUDES(mutex);
+    void EnterGame(Game next, const std::string& line) EXCLUDES(mutex);
+    void ScheduleMatchClock(Key serverKey) EXCLUDES(mutex);
+    void ScheduleMatchClockLocked(Key serverKey) REQUIRES(mutex);
 
-    // ---- Settings page (drawn on the rendering side only, one thread at a time)
-    std::unique_ptr<ImGuiContext, ImGuiContextDeleter> imgui;
-    std::mutex drawMutex;                        // one frame at a time, whichever thread draws
+    // ---- Settings page (drawn on the rendering side)
+    Mutex drawMutex;
+    std::unique_ptr<ImGuiContext, ImGuiContextDeleter> imgui GUARDED_BY(drawMutex);
     RenderThread render;
-    bool renderRunning = false;                  // game thread only
-    void DrawFramesHere(int frames);             // on the calling thread, as the rendering side
-    void RenderLoop();
-    void StartRendering(double framesPerSecond);
-    void StopRendering();                        // runs the lines still handed over, then joins
+    bool renderRunning = false;                  // game thread
+    void DrawFramesHere(int frames) EXCLUDES(drawMutex, mutex); // on the calling thread, as the rendering side
+    void RenderLoop() EXCLUDES(render.mutex);
+    void StartRendering(double framesPerSecond) EXCLUDES(render.mutex);
+    void StopRendering() EXCLUDES(render.mutex); // runs the lines still handed over, then joins
     void RunOnRenderSide(const std::string& line);
-    void HandToRenderThread(std::string line);
-    void DrawFramesOnRenderThread(int frames);
+    void HandToRenderThread(std::string line) EXCLUDES(render.mutex);
+    void DrawFramesOnRenderThread(int frames) EXCLUDES(render.mutex);
 };
 
 // Marks the calling thread as the rendering side while it lives.

@@ -10,7 +10,7 @@ using BakkesMod::Plugin::PluginSettingsWindow;
 
 bool Host::LoadPlugin(BakkesMod::Plugin::GetPluginFunction getPlugin,
                       BakkesMod::Plugin::DeletePluginFunction deleteMe) {
-    if (d->plugin) {
+    if (HasPlugin()) {
         d->Print("A plug-in is already loaded");
         return false;
     }
@@ -38,32 +38,36 @@ bool Host::LoadPlugin(BakkesMod::Plugin::GetPluginFunction getPlugin,
     object->cvarManager = loaded.cvarManager;
     object->gameWrapper = loaded.gameWrapper;
     {
-        std::lock_guard<std::mutex> lock(d->mutex);
+        MutexLock lock(d->mutex);
         d->plugin = std::move(loaded);
         d->liveOwner = d->plugin->owner;
     }
     d->CallPlugin([object] { object->onLoad(); });
     // The page is drawn only from here on, so no frame sees a half-loaded plug-in.
     std::unique_lock<std::shared_mutex> pageGone(d->pageLifetime);
+    MutexLock lock(d->mutex);
     if (d->plugin && d->plugin->object == object) d->plugin->window = dynamic_cast<PluginSettingsWindow*>(object);
     return true;
 }
 
 void Host::UnloadPlugin() {
     d->StopRendering();
-    if (!d->plugin) return;
-    BakkesModPlugin* object = d->plugin->object;
-    const Key owner = d->plugin->owner;
+    if (!HasPlugin()) return;
+    BakkesModPlugin* object = nullptr;
+    Key owner = kHostOwner;
     {
         // Waits for a frame being drawn elsewhere (the window's main thread) to end; no
         // frame starts afterwards.
         std::unique_lock<std::shared_mutex> pageGone(d->pageLifetime);
+        MutexLock lock(d->mutex);
+        object = d->plugin->object;
+        owner = d->plugin->owner;
         d->plugin->window = nullptr;
     }
     d->CallPlugin([object] { object->onUnload(); });
     if (d->lastDeleteMe) d->CallPlugin([deleteMe = d->lastDeleteMe] { deleteMe(); });
     d->DropRegistrationsOf(owner);
-    std::lock_guard<std::mutex> lock(d->mutex);
+    MutexLock lock(d->mutex);
     d->liveOwner = kHostOwner;
     d->plugin.reset();
 }
@@ -74,18 +78,36 @@ bool Host::ReloadPlugin() {
         return false;
     }
     const bool wasRendering = d->renderRunning;
+    double framesPerSecond = 0.0;
+    {
+        MutexLock lock(d->render.mutex);
+        framesPerSecond = d->render.framesPerSecond;
+    }
     UnloadPlugin();
     const bool loaded = LoadPlugin(d->lastGetPlugin, d->lastDeleteMe);
-    if (wasRendering) d->StartRendering(d->render.framesPerSecond);
+    if (wasRendering) d->StartRendering(framesPerSecond);
     return loaded;
 }
 
-bool Host::HasPlugin() const { return d->plugin.has_value(); }
-BakkesMod::Plugin::BakkesModPlugin* Host::Plugin() const { return d->plugin ? d->plugin->object : nullptr; }
-PluginSettingsWindow* Host::SettingsWindow() const { return d->plugin ? d->plugin->window : nullptr; }
+bool Host::HasPlugin() const {
+    MutexLock lock(d->mutex);
+    return d->plugin.has_value();
+}
+
+BakkesMod::Plugin::BakkesModPlugin* Host::Plugin() const {
+    MutexLock lock(d->mutex);
+    return d->plugin ? d->plugin->object : nullptr;
+}
+
+PluginSettingsWindow* Host::SettingsWindow() const { return d->PageWindow(); }
+
+PluginSettingsWindow* Host::Impl::PageWindow() const {
+    MutexLock lock(mutex);
+    return plugin ? plugin->window : nullptr;
+}
 
 void Host::Impl::DropRegistrationsOf(Key owner) {
-    std::lock_guard<std::mutex> lock(mutex);
+    MutexLock lock(mutex);
     if (std::any_of(hooks.begin(), hooks.end(), [owner](const Hook& hook) { return hook.owner == owner; }))
         ++hooksRemoved;
     hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [owner](const Hook& hook) { return hook.owner == owner; }),

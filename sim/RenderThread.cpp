@@ -31,10 +31,12 @@ void Host::Impl::RenderLoop() {
         bool stopping = false;
         WallClock::duration period{};
         {
-            std::unique_lock<std::mutex> lock(render.mutex);
-            render.wake.wait_until(lock, nextFrame, [this] {
-                return render.stopping || !render.lines.empty() || render.framesWanted > render.framesDrawn;
-            });
+            MutexLock lock(render.mutex);
+            while (!render.stopping && render.lines.empty() && render.framesWanted <= render.framesDrawn) {
+                const auto left = nextFrame - WallClock::now();
+                if (left <= WallClock::duration::zero()) break;
+                render.wake.WaitFor(lock, left);
+            }
             handed.swap(render.lines);
             framesWanted = render.framesWanted - render.framesDrawn;
             stopping = render.stopping;
@@ -52,18 +54,18 @@ void Host::Impl::RenderLoop() {
         }
         if (frames > 0) DrawFramesHere(frames);
         if (framesWanted > 0) {
-            std::lock_guard<std::mutex> lock(render.mutex);
+            MutexLock lock(render.mutex);
             render.framesDrawn += framesWanted;
-            render.wake.notify_all();
+            render.wake.NotifyAll();
         }
     }
 }
 
 void Host::Impl::StartRendering(double framesPerSecond) {
-    std::lock_guard<std::mutex> lock(render.mutex);
+    MutexLock lock(render.mutex);
     render.framesPerSecond = framesPerSecond;
     if (renderRunning) {
-        render.wake.notify_all();
+        render.wake.NotifyAll();
         return;
     }
     render.stopping = false;
@@ -75,9 +77,9 @@ void Host::Impl::StartRendering(double framesPerSecond) {
 void Host::Impl::StopRendering() {
     if (!renderRunning) return;
     {
-        std::lock_guard<std::mutex> lock(render.mutex);
+        MutexLock lock(render.mutex);
         render.stopping = true;
-        render.wake.notify_all();
+        render.wake.NotifyAll();
     }
     render.thread.join();
     renderRunning = false;
@@ -85,9 +87,9 @@ void Host::Impl::StopRendering() {
 
 void Host::Impl::HandToRenderThread(std::string line) {
     if (renderRunning) {
-        std::lock_guard<std::mutex> lock(render.mutex);
+        MutexLock lock(render.mutex);
         render.lines.push_back(std::move(line));
-        render.wake.notify_all();
+        render.wake.NotifyAll();
         return;
     }
     std::thread once([this, &line] { RunOnRenderSide(line); });
@@ -101,10 +103,10 @@ void Host::Impl::DrawFramesOnRenderThread(int frames) {
         once.join();
         return;
     }
-    std::unique_lock<std::mutex> lock(render.mutex);
+    MutexLock lock(render.mutex);
     const int target = render.framesWanted += frames;
-    render.wake.notify_all();
-    render.wake.wait(lock, [this, target] { return render.framesDrawn >= target; });
+    render.wake.NotifyAll();
+    while (render.framesDrawn < target) render.wake.Wait(lock);
 }
 
 void Host::StartRendering(double framesPerSecond) { d->StartRendering(framesPerSecond); }

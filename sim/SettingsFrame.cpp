@@ -71,11 +71,11 @@ void Host::DrawSettingsFrames(int frames) { d->DrawFramesHere(frames); }
 void Host::Impl::DrawFramesHere(int frames) {
     RenderSideScope renderSide;
     std::shared_lock<std::shared_mutex> alive(pageLifetime);
-    std::lock_guard<std::mutex> oneFrameAtATime(drawMutex);
-    if (!plugin || !plugin->window) return;
+    MutexLock oneFrameAtATime(drawMutex);
+    BakkesMod::Plugin::PluginSettingsWindow* window = PageWindow();
+    if (!window) return;
     if (!imgui) imgui.reset(CreateSettingsContext());
     ImGuiContext* context = imgui.get();
-    BakkesMod::Plugin::PluginSettingsWindow* window = plugin->window;
     for (int frame = 0; frame < frames; ++frame) {
         ImGui::SetCurrentContext(context);
         ImGui::GetIO().DeltaTime = 1.0f / 60.0f;
@@ -96,8 +96,8 @@ void Host::Impl::DrawFramesHere(int frames) {
 bool Host::DrawSettingsPage(const std::function<void(BakkesMod::Plugin::PluginSettingsWindow&)>& draw) {
     RenderSideScope renderSide;
     std::shared_lock<std::shared_mutex> alive(d->pageLifetime);
-    if (!d->plugin || !d->plugin->window) return false;
-    BakkesMod::Plugin::PluginSettingsWindow* window = d->plugin->window;
+    BakkesMod::Plugin::PluginSettingsWindow* window = d->PageWindow();
+    if (!window) return false;
     d->CallPlugin([&] { draw(*window); });
     return true;
 }

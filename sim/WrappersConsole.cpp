@@ -19,7 +19,7 @@ CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defau
 CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
     auto* host = ImplFor(memory_address);
     if (!host) return CVarWrapper();
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     auto found = host->variables.find(name);
     return found == host->variables.end() ? CVarWrapper() : CVarWrapper(found->second.key);
 }
@@ -27,7 +27,7 @@ CVarWrapper CVarManagerWrapper::getCvar(std::string name) {
 bool CVarManagerWrapper::removeCvar(std::string name) {
     auto* host = ImplFor(memory_address);
     if (!host) return false;
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     auto found = host->variables.find(name);
     if (found == host->variables.end() || found->second.owner != memory_address) return false;
     host->variableNames.erase(found->second.key);
@@ -40,14 +40,14 @@ void CVarManagerWrapper::registerNotifier(std::string name, std::function<void(s
     auto* host = ImplFor(memory_address);
     if (!host || name.empty() || !callback) return;
     auto shared = std::make_shared<const std::function<void(std::vector<std::string>)>>(std::move(callback));
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     host->notifiers[name] = sim::Notifier{memory_address, std::move(shared), std::move(description)};
 }
 
 bool CVarManagerWrapper::removeNotifier(std::string name) {
     auto* host = ImplFor(memory_address);
     if (!host) return false;
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     auto found = host->notifiers.find(name);
     if (found == host->notifiers.end() || found->second.owner != memory_address) return false;
     host->notifiers.erase(found);
@@ -77,7 +77,7 @@ void CVarManagerWrapper::setBind(std::string key, std::string command) {
     auto* host = ImplFor(memory_address);
     if (!host || key.empty()) return;
     {
-        std::lock_guard<std::mutex> lock(host->mutex);
+        MutexLock lock(host->mutex);
         host->binds[key] = std::move(command);
     }
     host->SaveBinds();
@@ -87,7 +87,7 @@ void CVarManagerWrapper::removeBind(std::string key) {
     auto* host = ImplFor(memory_address);
     if (!host) return;
     {
-        std::lock_guard<std::mutex> lock(host->mutex);
+        MutexLock lock(host->mutex);
         if (host->binds.erase(key) == 0) return;
     }
     host->SaveBinds();
@@ -96,7 +96,7 @@ void CVarManagerWrapper::removeBind(std::string key) {
 std::string CVarManagerWrapper::getBindStringForKey(std::string key) {
     auto* host = ImplFor(memory_address);
     if (!host) return {};
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     auto found = host->binds.find(key);
     return found == host->binds.end() ? std::string() : found->second;
 }
@@ -109,7 +109,7 @@ template <class Read, class Result>
 Result ReadVariable(std::uintptr_t key, Read read, Result fallback) {
     auto* host = CurrentImpl();
     if (!host || key == 0) return fallback;
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     const sim::Variable* variable = host->FindVariableLocked(key);
     return variable ? read(*variable) : fallback;
 }
@@ -152,7 +152,7 @@ void CVarWrapper::addOnValueChanged(std::function<void(std::string, CVarWrapper)
     auto* host = CurrentImpl();
     if (!host || memory_address == 0 || !callback) return;
     auto shared = std::make_shared<const std::function<void(std::string, CVarWrapper)>>(std::move(callback));
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     if (sim::Variable* variable = host->FindVariableLocked(memory_address))
         variable->callbacks.push_back(std::move(shared));
 }

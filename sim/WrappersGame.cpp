@@ -11,14 +11,14 @@ void GameWrapper::HookEvent(std::string eventName, std::function<void(std::strin
     auto* host = ImplFor(memory_address);
     if (!host || !callback) return;
     auto shared = std::make_shared<const std::function<void(std::string)>>(std::move(callback));
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     host->hooks.push_back(sim::Hook{sim::NewKey(), memory_address, std::move(eventName), std::move(shared)});
 }
 
 void GameWrapper::UnhookEvent(std::string eventName) {
     auto* host = ImplFor(memory_address);
     if (!host) return;
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     ++host->hooksRemoved;
     auto& hooks = host->hooks;
     hooks.erase(std::remove_if(hooks.begin(), hooks.end(),
@@ -44,7 +44,7 @@ namespace {
 sim::Key CurrentServer(sim::Key owner, bool onlineOnly) {
     auto* host = ImplFor(owner);
     if (!host) return 0;
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     const sim::Place place = host->game.place;
     const bool wanted = onlineOnly ? place == sim::Place::Match : place != sim::Place::Menu;
     return wanted ? host->game.serverKey : 0;
@@ -78,7 +78,7 @@ bool NextAnswer(std::deque<bool>& answers) {
 PlayerControllerWrapper GameWrapper::GetPlayerController() {
     auto* host = ImplFor(memory_address);
     if (!host) return PlayerControllerWrapper();
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     if (!NextAnswer(host->controllerAnswers)) return PlayerControllerWrapper();
     return PlayerControllerWrapper(host->controllerKey);
 }
@@ -95,7 +95,7 @@ MMRWrapper GameWrapper::GetMMRWrapper() {
 UnrealStringWrapper GameWrapper::GetUILanguage() {
     auto* host = ImplFor(memory_address);
     if (!host) return UnrealStringWrapper();
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     if (!host->uiLanguage) return UnrealStringWrapper();
     return UnrealStringWrapper(*host->uiLanguage);
 }
@@ -113,7 +113,7 @@ std::filesystem::path GameWrapper::GetBakkesModPath() {
 void GameWrapper::LoadToastTexture(std::string name, std::string path) {
     auto* host = ImplFor(memory_address);
     if (!host) return;
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     host->toastTextures[name] = std::move(path);
 }
 
@@ -122,7 +122,7 @@ void GameWrapper::Toast(std::string title, std::string text, std::string texture
     auto* host = ImplFor(memory_address);
     if (!host) return;
     host->Print("toast: " + title + ": " + text);
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     host->toasts.push_back(sim::ToastRecord{std::move(title), std::move(text), std::move(texture), timeout, toastType,
                                             width, height});
 }
@@ -134,7 +134,7 @@ namespace {
 std::optional<sim::Game> CurrentGame() {
     auto* host = CurrentImpl();
     if (!host) return std::nullopt;
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     return host->game;
 }
 
@@ -173,7 +173,7 @@ unsigned char TeamWrapper::GetTeamNum() {
 PriWrapper PlayerControllerWrapper::GetPRI() {
     auto* host = CurrentImpl();
     if (!host || IsNull() || memory_address != host->controllerKey) return PriWrapper();
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     if (!NextAnswer(host->priAnswers)) return PriWrapper();
     return PriWrapper(host->priKey);
 }
@@ -187,14 +187,14 @@ UniqueIDWrapper PlayerReplicationInfoWrapper::GetUniqueIdWrapper() {
 UniqueIDWrapper PriWrapper::GetPartyLeaderID() {
     auto* host = CurrentImpl();
     if (!host || IsNull() || memory_address != host->priKey) return UniqueIDWrapper();
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     return UniqueIDWrapper(sim::PartyLeaderId(host->party));
 }
 
 bool MatchmakingWrapper::IsSearching() {
     auto* host = CurrentImpl();
     if (!host || IsNull() || memory_address != host->matchmakingKey) return false;
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     return host->searching;
 }
 
@@ -204,7 +204,7 @@ std::unique_ptr<MMRNotifierToken> MMRWrapper::RegisterMMRNotifier(std::function<
     auto* host = ImplFor(memory_address);
     if (!host || !callback) return std::make_unique<MMRNotifierToken>(0); // registers nothing
     const sim::Key id = sim::NewKey();
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     host->mmrNotifiers.emplace(id, sim::MmrNotifier{memory_address, std::move(callback)});
     return std::make_unique<MMRNotifierToken>(id);
 }
@@ -214,6 +214,6 @@ MMRNotifierToken::MMRNotifierToken(std::uint64_t tokenId) : id(tokenId) {}
 MMRNotifierToken::~MMRNotifierToken() {
     auto* host = CurrentImpl();
     if (!host || id == 0) return;
-    std::lock_guard<std::mutex> lock(host->mutex);
+    MutexLock lock(host->mutex);
     host->mmrNotifiers.erase(id);
 }
