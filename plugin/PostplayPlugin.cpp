@@ -6,6 +6,7 @@
 
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
+#include "host/PathText.h"
 #include "localization/LocalizationManager.h"
 #include "match/GameEventManager.h"
 #include "plugin/EntryGuard.h"
@@ -28,9 +29,7 @@ std::optional<std::string> ToastLogoPath(GameWrapper& game) {
         const auto path = game.GetDataFolder() / "Postplay" / "PostplayLogo.png";
         auto text = NarrowPathText(path);
         if (!text) {
-            const auto shown = path.u8string();
-            Log("Postplay: the toast logo is not loaded: the system's code page cannot name {}",
-                std::string(shown.begin(), shown.end()));
+            Log("Postplay: the toast logo is not loaded: the system's code page cannot name {}", PathToUtf8(path));
         }
         return text;
     } catch (const std::exception& error) {

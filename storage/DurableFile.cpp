@@ -10,6 +10,8 @@
 
 #include <fmt/format.h>
 
+#include "host/PathText.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -24,12 +26,6 @@ namespace {
 
 constexpr int kMaxLinkHops = 40;
 constexpr int kNameAttempts = 4;
-
-// The path as UTF-8 text, in C++17 and C++20 alike.
-std::string Utf8(const fs::path& path) {
-    const auto text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 // The file a write must replace: `file` itself, or the end of its chain of symbolic links
 // (relative links read from the link's own folder). Empty, with `why`, on a loop.
@@ -61,8 +57,8 @@ fs::path TemporaryBeside(const fs::path& target) {
 }
 
 bool IsTemporaryOf(const fs::path& candidate, const fs::path& target) {
-    const std::string name = Utf8(candidate.filename());
-    const std::string prefix = Utf8(target.filename()) + ".";
+    const std::string name = PathToUtf8(candidate.filename());
+    const std::string prefix = PathToUtf8(target.filename()) + ".";
     const std::string suffix = ".tmp";
     return name.size() > prefix.size() + suffix.size() - 1 && name.compare(0, prefix.size(), prefix) == 0 &&
            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -309,7 +305,7 @@ std::string SystemMessage(DWORD error) {
         message.pop_back();
     }
     if (message.empty()) return fmt::format("system error {}", error);
-    return Utf8(fs::path(message));
+    return PathToUtf8(fs::path(message));
 }
 
 // A file handle, closed when it goes.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "host/CVarManagerWrapper.h"
+#include "host/PathText.h"
 #include "plugin/PostplayPlugin.h"
 
 namespace fs = std::filesystem;
@@ -26,14 +27,14 @@ std::optional<bool> IsOfType(const fs::directory_entry& entry, fs::file_type wan
     // a real failure. Rare (broken links, unreadable entries), so the second query costs nothing.
     const fs::file_status status = entry.status(error);
     if (status.type() == fs::file_type::none) {
-        failure = entry.path().u8string() + ": " + error.message();
+        failure = PathToUtf8(entry.path()) + ": " + error.message();
         return std::nullopt;
     }
     return status.type() == wanted;
 }
 
 bool HasMapExtension(const fs::path& file) {
-    std::string extension = file.extension().u8string();
+    std::string extension = PathToUtf8(file.extension());
     for (char& c : extension) {
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
@@ -50,11 +51,11 @@ SubfolderScan FindMapFile(const fs::path& subfolder, std::string& fileName, std:
         const std::optional<bool> regular = IsOfType(*file, fs::file_type::regular, failure);
         if (!regular) return SubfolderScan::Failed;
         if (!*regular || !HasMapExtension(file->path())) continue;
-        fileName = file->path().filename().u8string();
+        fileName = PathToUtf8(file->path().filename());
         return SubfolderScan::Found;
     }
     if (!error) return SubfolderScan::NoMap;
-    failure = subfolder.u8string() + ": " + error.message();
+    failure = PathToUtf8(subfolder) + ": " + error.message();
     return SubfolderScan::Failed;
 }
 
@@ -65,7 +66,7 @@ std::vector<std::string> ScanFolder(const fs::path& root, std::string& failure) 
     std::error_code error;
     const fs::file_status status = fs::status(root, error);
     if (!fs::is_directory(status)) {
-        if (status.type() == fs::file_type::none) failure = root.u8string() + ": " + error.message();
+        if (status.type() == fs::file_type::none) failure = PathToUtf8(root) + ": " + error.message();
         return maps;
     }
 
@@ -78,9 +79,9 @@ std::vector<std::string> ScanFolder(const fs::path& root, std::string& failure) 
         std::string fileName;
         const SubfolderScan scan = FindMapFile(entry->path(), fileName, failure);
         if (scan == SubfolderScan::Failed) break;
-        if (scan == SubfolderScan::Found) maps.push_back(entry->path().filename().u8string() + "\\" + fileName);
+        if (scan == SubfolderScan::Found) maps.push_back(PathToUtf8(entry->path().filename()) + "\\" + fileName);
     }
-    if (error) failure = root.u8string() + ": " + error.message();
+    if (error) failure = PathToUtf8(root) + ": " + error.message();
     return maps;
 }
 

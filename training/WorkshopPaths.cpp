@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "host/PathText.h"
 #include "training/WorkshopMaps.h"
 
 namespace fs = std::filesystem;
@@ -27,9 +28,9 @@ fs::path PathFromText(const std::string& text) {
     if constexpr (fs::path::preferred_separator == '/') {
         std::string portable = text;
         std::replace(portable.begin(), portable.end(), '\\', '/');
-        return fs::u8path(portable);
+        return Utf8ToPath(portable);
     } else {
-        return fs::u8path(text);
+        return Utf8ToPath(text);
     }
 }
 

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host/PathText.h"
 #include "plugin/NarrowPath.h"
 #include "sim/Host.h"
 #include "support/HostFixture.h"
@@ -20,19 +21,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path FromUtf8(const std::string& text) {
-#if defined(__cpp_char8_t)
-    return fs::path(std::u8string(text.begin(), text.end()));
-#else
-    return fs::u8path(text);
-#endif
-}
-
-std::string Shown(const fs::path& path) {
-    const auto text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 const std::string kPlain = "plain";
 const std::string kWestern = "H\xC3\xA9l\xC3\xA8ne";              // in the Western European code page
@@ -59,11 +47,11 @@ bool MustBeNamed(const std::string& name) {
 TEST(NarrowPathTest, TheHostReadingTheTextReachesTheSameFile) {
     TempDir dir;
     for (const std::string& name : {kPlain, kWestern, kCyrillic, kChinese, std::string("back\\slash")}) {
-        const fs::path folder = dir.path() / FromUtf8(name);
+        const fs::path folder = dir.path() / Utf8ToPath(name);
         WriteText(folder / "Postplay.cfg", "saved");
         for (const fs::path& file : {folder / "Postplay.cfg", folder / "cfg" / "Postplay.cfg",
-                                     folder / FromUtf8(name) / "Postplay.cfg"}) {
-            SCOPED_TRACE(Shown(file));
+                                     folder / Utf8ToPath(name) / "Postplay.cfg"}) {
+            SCOPED_TRACE(PathToUtf8(file));
             const auto text = NarrowPathText(file);
             if (!text) {
                 EXPECT_FALSE(MustBeNamed(name));
@@ -76,7 +64,7 @@ TEST(NarrowPathTest, TheHostReadingTheTextReachesTheSameFile) {
                 fs::create_directories(read.parent_path(), error);
                 std::ofstream(read) << "created";
             }
-            EXPECT_TRUE(fs::equivalent(file, read, error)) << "read back as " << Shown(read);
+            EXPECT_TRUE(fs::equivalent(file, read, error)) << "read back as " << PathToUtf8(read);
         }
     }
 }

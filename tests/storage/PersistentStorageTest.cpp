@@ -12,6 +12,7 @@
 #include "support/HostFixture.h"
 #include "support/TextFiles.h"
 #include "host/CVarManagerWrapper.h"
+#include "host/PathText.h"
 #include "localization/LocalizationManager.h"
 #include "storage/PersistentStorage.h"
 
@@ -94,13 +95,13 @@ TEST_F(StorageTest, ALinkedFileIsWrittenThroughItsLink) {
 // folder with such names is found and its maps listed, all as UTF-8 texts. The file keeps
 // the platform's line ends.
 TEST_F(StorageTest, FoldersWithNonAsciiNamesKeepTheSettingsAndTheirMaps) {
-    homeBelow = fs::u8path("J\xC3\xB6ran");
-    const fs::path maps = home.path() / fs::u8path("Cartes \xC3\xA9t\xC3\xA9");
-    WriteText(maps / fs::u8path("Ar\xC3\xA8ne") / "Arena.upk", "x");
+    homeBelow = Utf8ToPath("J\xC3\xB6ran");
+    const fs::path maps = home.path() / Utf8ToPath("Cartes \xC3\xA9t\xC3\xA9");
+    WriteText(maps / Utf8ToPath("Ar\xC3\xA8ne") / "Arena.upk", "x");
     const fs::path file = home.path() / homeBelow / "cfg" / "Postplay.cfg";
     LoadAndSettle();
-    EXPECT_TRUE(Printed("PersistentStorage: created and will store the data in " + file.u8string()));
-    Run("pp_workshop_maps_folder \"" + maps.u8string() + "\"; pp_find_workshop_maps");
+    EXPECT_TRUE(Printed("PersistentStorage: created and will store the data in " + PathToUtf8(file)));
+    Run("pp_workshop_maps_folder \"" + PathToUtf8(maps) + "\"; pp_find_workshop_maps");
     EXPECT_EQ(*plugin().workshopMaps->Snapshot(), std::vector<std::string>{"Ar\xC3\xA8ne\\Arena.upk"});
     Run("pp_workshop_map \"Ar\xC3\xA8ne\\Arena.upk\"");
 
@@ -108,7 +109,7 @@ TEST_F(StorageTest, FoldersWithNonAsciiNamesKeepTheSettingsAndTheirMaps) {
     host.reset();
     StartHost();
     LoadAndSettle();
-    EXPECT_EQ(CvarValue("pp_workshop_maps_folder"), maps.u8string());
+    EXPECT_EQ(CvarValue("pp_workshop_maps_folder"), PathToUtf8(maps));
     EXPECT_EQ(CvarValue("pp_workshop_map"), "Ar\xC3\xA8ne\\Arena.upk");
 #if defined(_WIN32)
     const std::string lineEnd = "\r\n";
@@ -116,7 +117,7 @@ TEST_F(StorageTest, FoldersWithNonAsciiNamesKeepTheSettingsAndTheirMaps) {
     const std::string lineEnd = "\n";
 #endif
     const std::string bytes = ReadBytes(file);
-    EXPECT_NE(bytes.find("pp_workshop_maps_folder \"" + maps.u8string() + "\" //Workshop maps folder" + lineEnd),
+    EXPECT_NE(bytes.find("pp_workshop_maps_folder \"" + PathToUtf8(maps) + "\" //Workshop maps folder" + lineEnd),
               std::string::npos);
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 12) << bytes;   // one line end per variable
     std::string::size_type ends = 0;
