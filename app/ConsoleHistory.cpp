@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/ConsoleLoop.h"
+#include "host/PathText.h"
 
 namespace app {
 namespace {
@@ -79,8 +80,8 @@ void ConsoleHistory::Rewrite() {
 void ConsoleHistory::ReportFailure(const std::string& what, const std::string& reason) {
     if (failureReported) return;
     failureReported = true;
-    std::fprintf(stderr, "postplay-host: cannot %s the console history %s: %s\n", what.c_str(), file.u8string().c_str(),
-                 reason.c_str());
+    std::fprintf(stderr, "postplay-host: cannot %s the console history %s: %s\n", what.c_str(),
+                 PathToUtf8(file).c_str(), reason.c_str());
 }
 
 } // namespace app

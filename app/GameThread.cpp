@@ -3,12 +3,24 @@
 #include <chrono>
 #include <utility>
 
+#include "host/BakkesModPlugin.h"
 #include "sim/Host.h"
 
 namespace app {
 namespace {
+
 constexpr auto kTick = std::chrono::milliseconds(5);  // how late a due timer may fire
+
+// Whether `key` has a bind. The host answers through the console handle it gave the
+// plug-in, because its own sim_key reports a key without a bind on the console, which a
+// key pressed in the window must not do. Game thread only: the plug-in is loaded and
+// unloaded there, so the handle cannot go during the call.
+bool HasBind(const sim::Host& host, const std::string& key) {
+    const BakkesMod::Plugin::BakkesModPlugin* plugin = host.Plugin();
+    return plugin && plugin->cvarManager && !plugin->cvarManager->getBindStringForKey(key).empty();
 }
+
+} // namespace
 
 GameThread::GameThread(sim::Host& host) : host(host), thread([this] { Loop(); }) {}
 
@@ -22,9 +34,19 @@ GameThread::~GameThread() {
 }
 
 void GameThread::Post(std::string line) {
+    Enqueue([this, line = std::move(line)] { host.RunInput(line); });
+}
+
+void GameThread::PressKey(std::string key) {
+    Enqueue([this, key = std::move(key)] {
+        if (HasBind(host, key)) host.PressKey(key);
+    });
+}
+
+void GameThread::Enqueue(std::function<void()> task) {
     {
         std::lock_guard<std::mutex> lock(mutex);
-        lines.push_back(std::move(line));
+        work.push_back(std::move(task));
     }
     wake.notify_all();
 }
@@ -32,17 +54,17 @@ void GameThread::Post(std::string line) {
 void GameThread::Loop() {
     auto last = std::chrono::steady_clock::now();
     for (;;) {
-        std::deque<std::string> due;
+        std::deque<std::function<void()>> due;
         {
             std::unique_lock<std::mutex> lock(mutex);
-            wake.wait_for(lock, kTick, [this] { return stopping || !lines.empty(); });
+            wake.wait_for(lock, kTick, [this] { return stopping || !work.empty(); });
             if (stopping) return;
-            due.swap(lines);
+            due.swap(work);
         }
         const auto now = std::chrono::steady_clock::now();
         host.Advance(std::chrono::duration<double>(now - last).count());
         last = now;
-        for (const std::string& line : due) host.RunInput(line);
+        for (const std::function<void()>& task : due) task();
         host.Step();
     }
 }

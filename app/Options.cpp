@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "host/PathText.h"
+
 #ifndef POSTPLAY_DEFAULT_PLUGIN
 #define POSTPLAY_DEFAULT_PLUGIN "libpostplay.so"
 #endif
@@ -18,7 +20,9 @@
 namespace app {
 namespace {
 
-constexpr const char* kValueOptions[] = {"--plugin", "--home", "--language", "--screenshot"};
+constexpr const char* kValueOptions[] = {"--plugin", "--home", "--language", "--screenshot", "--size"};
+constexpr int kSmallestSide = 200;               // below this the panels have no room at all
+constexpr int kLargestSide = 16384;
 
 bool TakesValue(const std::string& name) {
     for (const char* option : kValueOptions)
@@ -30,14 +34,35 @@ bool LooksLikeOption(const std::string& argument) {
     return argument.size() > 1 && argument[0] == '-';
 }
 
+// Reads WIDTHxHEIGHT, each side a whole number of pixels within bounds.
+bool ParseSize(const std::string& text, int& width, int& height) {
+    const std::size_t x = text.find('x');
+    if (x == std::string::npos) return false;
+    const auto side = [](const std::string& digits, int& value) {
+        if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        value = std::stoi(digits);
+        return value >= kSmallestSide && value <= kLargestSide;
+    };
+    int parsedWidth = 0, parsedHeight = 0;
+    if (!side(text.substr(0, x), parsedWidth) || !side(text.substr(x + 1), parsedHeight)) return false;
+    width = parsedWidth;
+    height = parsedHeight;
+    return true;
+}
+
 // Stores one option's value; returns an error text, empty when fine.
 std::string Apply(Options& options, const std::string& name, const std::string& value) {
     if (value.empty()) return "option " + name + " needs a value";
     // Arguments are UTF-8 (main.cpp reads them so on Windows too) and become paths as UTF-8.
-    if (name == "--plugin") options.plugin = std::filesystem::u8path(value);
-    else if (name == "--home") options.home = std::filesystem::u8path(value);
-    else if (name == "--screenshot") options.screenshot = std::filesystem::u8path(value);
-    else if (name == "--language") {
+    if (name == "--plugin") options.plugin = Utf8ToPath(value);
+    else if (name == "--home") options.home = Utf8ToPath(value);
+    else if (name == "--screenshot") options.screenshot = Utf8ToPath(value);
+    else if (name == "--size") {
+        if (!ParseSize(value, options.windowWidth, options.windowHeight))
+            return "option --size takes WIDTHxHEIGHT in pixels, each from " + std::to_string(kSmallestSide) +
+                   " to " + std::to_string(kLargestSide) + ", not " + value;
+    } else if (name == "--language") {
         if (value == "none") options.language.reset();
         else options.language = value;
     }
@@ -58,7 +83,7 @@ ParseResult ParseOptions(const std::vector<std::string>& arguments) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (onlyScripts || !LooksLikeOption(argument)) {
-            options.scripts.push_back(std::filesystem::u8path(argument));
+            options.scripts.push_back(Utf8ToPath(argument));
             continue;
         }
         if (argument == "--") {
@@ -109,6 +134,7 @@ std::string UsageText() {
            "  --gui                  open a window: settings page, console and game panel\n"
            "  --screenshot FILE.png  after the scripts, draw the window, save it as PNG and exit\n"
            "                         (needs a display, e.g. under xvfb-run -a)\n"
+           "  --size WIDTHxHEIGHT    the window's size in pixels (default 1280x800)\n"
            "  --help                 show this text and exit\n"
            "\n"
            "Every console line is printed to standard output as \"[T] TEXT\", T being the\n"

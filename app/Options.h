@@ -13,6 +13,8 @@ struct Options {
     std::optional<std::filesystem::path> home;        // empty: a folder in the user's state directory
     std::optional<std::string> language = "INT";      // nullopt: the game reports no language
     bool gui = false;
+    int windowWidth = 1280;                           // the window's size at start (--size)
+    int windowHeight = 800;
     std::optional<std::filesystem::path> screenshot;  // implies the window
     std::vector<std::filesystem::path> scripts;
     bool help = false;

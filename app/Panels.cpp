@@ -1,9 +1,12 @@
 #include "app/Panels.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 #include <imgui_stdlib.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <utility>
 
 #include "app/ConsoleLoop.h"
@@ -14,10 +17,19 @@
 namespace app {
 namespace {
 
-// Fixed places for a 1280x800 window, so pictures of it come out the same every time.
+constexpr float kMargin = 8.0f;
+// The page's two columns hold every caption and button of either language side by side
+// at this width; a narrower settings window scrolls rather than cut them.
+constexpr float kPageWidth = 800.0f;
+constexpr float kSettingsWidth = kPageWidth + 2 * kMargin;  // with the window's padding
+constexpr float kSideMinWidth = 300.0f;      // the game panel and the console, when there is room
+constexpr ImGuiWindowFlags kPanelFlags = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
+                                         ImGuiWindowFlags_NoCollapse;
+
+// Places the next panel for this frame; a height of 0 fits the panel to its content.
 void PlaceNextWindow(float x, float y, float width, float height) {
-    ImGui::SetNextWindowPos(ImVec2(x, y), ImGuiCond_FirstUseEver);
-    ImGui::SetNextWindowSize(ImVec2(width, height), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowPos(ImVec2(x, y), ImGuiCond_Always);
+    ImGui::SetNextWindowSize(ImVec2(width, height), ImGuiCond_Always);
 }
 
 ImVec4 LineColour(const std::string& text) {
@@ -30,15 +42,41 @@ bool IsBlank(const std::string& text) {
     return text.find_first_not_of(" \t\r") == std::string::npos;
 }
 
+// Keeps the next item on the current line when `width` more pixels fit there, else starts
+// a new line: the game panel's rows wrap in a narrow window.
+void SameLineIfItFits(float width) {
+    const float right = ImGui::GetItemRectMax().x + ImGui::GetStyle().ItemSpacing.x + width;
+    if (right <= ImGui::GetWindowPos().x + ImGui::GetWindowContentRegionMax().x) ImGui::SameLine();
+}
+
+float ButtonWidth(const char* label) {
+    return ImGui::CalcTextSize(label, nullptr, true).x + 2 * ImGui::GetStyle().FramePadding.x;
+}
+
+bool ButtonInRow(const char* label) {
+    SameLineIfItFits(ButtonWidth(label));
+    return ImGui::Button(label);
+}
+
+void RadioInRow(const char* label, int* value, int button) {
+    SameLineIfItFits(ImGui::GetFrameHeight() + ImGui::GetStyle().ItemInnerSpacing.x + ImGui::CalcTextSize(label).x);
+    ImGui::RadioButton(label, value, button);
+}
+
 } // namespace
 
 Panels::Panels(sim::Host& host, bool focusConsole)
     : host(host), consoleInput(host), focusInput(focusConsole) {}
 
 void Panels::Draw() {
-    DrawSettings();
-    DrawGame();
-    DrawConsole();
+    const ImVec2 display = ImGui::GetIO().DisplaySize;
+    const float room = display.x - 3 * kMargin;  // for the settings window and the side panels
+    const float sideWidth = std::max(std::min(kSideMinWidth, room / 2), room - kSettingsWidth);
+    const float settingsWidth = std::max(1.0f, room - sideWidth);
+    const float sideX = 2 * kMargin + settingsWidth;
+    DrawSettings(settingsWidth);
+    DrawGame(sideX, sideWidth);
+    DrawConsole(sideX, sideWidth);
 }
 
 void Panels::RunQueuedCommands() {
@@ -54,18 +92,22 @@ void Panels::Submit(std::string line) {
     else if (!IsBlank(line)) Queue(std::move(line));
 }
 
-void Panels::DrawSettings() {
-    // Wide enough for the page's two columns to hold every caption and button of either
-    // language side by side; the game panel and the console take the rest.
-    PlaceNextWindow(8, 8, 816, 784);
-    if (ImGui::Begin("Settings")) {
-        const bool drawn = host.DrawSettingsPage([](BakkesMod::Plugin::PluginSettingsWindow& page) {
+void Panels::DrawSettings(float width) {
+    PlaceNextWindow(kMargin, kMargin, width, ImGui::GetIO().DisplaySize.y - 2 * kMargin);
+    if (ImGui::Begin("Settings", nullptr, kPanelFlags | ImGuiWindowFlags_HorizontalScrollbar)) {
+        const bool drawn = host.DrawSettingsPage([this](BakkesMod::Plugin::PluginSettingsWindow& page) {
             if (!ImGui::BeginTabBar("plugins")) return;
             const std::string name = page.GetPluginName();
             if (ImGui::BeginTabItem(name.c_str())) {
-                ImGui::BeginChild("page");
+                // At least as wide as its columns need and as tall as it was drawn last: when
+                // the window is smaller, the settings window scrolls the page instead of cutting it.
+                const ImVec2 room = ImGui::GetContentRegionAvail();
+                ImGui::BeginChild("page", ImVec2(std::max(room.x, kPageWidth), std::max(room.y, pageHeight)));
                 page.SetImGuiContext(reinterpret_cast<std::uintptr_t>(ImGui::GetCurrentContext()));
                 page.RenderSettings();
+                // The page may leave its columns open: the lowest item of any column counts.
+                const ImGuiWindow& drawn = *ImGui::GetCurrentWindow();
+                pageHeight = drawn.DC.CursorMaxPos.y - drawn.DC.CursorStartPos.y;
                 ImGui::EndChild();
                 ImGui::EndTabItem();
             }
@@ -76,53 +118,63 @@ void Panels::DrawSettings() {
     ImGui::End();
 }
 
-void Panels::DrawGame() {
-    PlaceNextWindow(832, 8, 440, 228);
-    if (ImGui::Begin("Game")) {
-        ImGui::TextUnformatted(host.Status().c_str());
-        ImGui::SameLine();
-        ImGui::TextDisabled("(time %.1f s)", host.Now());
-        ImGui::Separator();
-
-        ImGui::SetNextItemWidth(140);
-        ImGui::InputInt("Playlist id", &playlistId);
-        ImGui::SameLine();
-        if (ImGui::Button("Start match")) Queue("sim_match " + std::to_string(playlistId));
-
-        ImGui::TextUnformatted("Winner team");
-        ImGui::SameLine();
-        ImGui::RadioButton("0", &winnerTeam, 0);
-        ImGui::SameLine();
-        ImGui::RadioButton("1", &winnerTeam, 1);
-        ImGui::SameLine();
-        if (ImGui::Button("End match")) Queue("sim_end " + std::to_string(winnerTeam));
-        ImGui::SameLine();
-        if (ImGui::Button("Report MMR")) Queue("sim_mmr");
-
-        ImGui::TextUnformatted("Party");
-        for (const char* party : {"none", "leader", "member"}) {
+void Panels::DrawGame(float x, float width) {
+    // As tall as its content, and at most half the display, so that the console has the rest.
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), ImVec2(width, ImGui::GetIO().DisplaySize.y / 2));
+    PlaceNextWindow(x, kMargin, width, 0.0f);
+    if (ImGui::Begin("Game", nullptr, kPanelFlags)) {
+        // The status line is never cut: it wraps (a long workshop path) and the clock moves
+        // below it when they do not fit on one line.
+        const std::string status = host.Status();
+        char clock[48];
+        std::snprintf(clock, sizeof clock, "(time %.1f s)", host.Now());
+        const float oneLine = ImGui::CalcTextSize(status.c_str()).x + ImGui::GetStyle().ItemSpacing.x +
+                              ImGui::CalcTextSize(clock).x;
+        if (oneLine <= ImGui::GetContentRegionAvail().x) {
+            ImGui::TextUnformatted(status.c_str());
             ImGui::SameLine();
-            if (ImGui::Button(party)) Queue(std::string("sim_party ") + party);
+        } else {
+            ImGui::PushTextWrapPos(0.0f);
+            ImGui::TextUnformatted(status.c_str());
+            ImGui::PopTextWrapPos();
         }
-
-        if (ImGui::Button("Queue")) Queue("queue");
-        ImGui::SameLine();
-        if (ImGui::Button("Menu")) Queue("sim_menu");
-        ImGui::SameLine();
-        if (ImGui::Button("Disconnect")) Queue("sim_disconnect");
-        ImGui::SameLine();
-        if (ImGui::Button("Reload plug-in")) Queue("sim_reload");
+        ImGui::TextDisabled("%s", clock);
+        ImGui::Separator();
+        DrawGameButtons();
     }
+    gameBottom = ImGui::GetWindowPos().y + ImGui::GetWindowHeight();
     ImGui::End();
 }
 
-void Panels::DrawConsole() {
-    PlaceNextWindow(832, 244, 440, 548);
-    if (ImGui::Begin("Console")) {
+void Panels::DrawGameButtons() {
+    ImGui::SetNextItemWidth(140);
+    ImGui::InputInt("Playlist id", &playlistId);
+    if (ButtonInRow("Start match")) Queue("sim_match " + std::to_string(playlistId));
+
+    ImGui::TextUnformatted("Winner team");
+    RadioInRow("0", &winnerTeam, 0);
+    RadioInRow("1", &winnerTeam, 1);
+    if (ButtonInRow("End match")) Queue("sim_end " + std::to_string(winnerTeam));
+    if (ButtonInRow("Report MMR")) Queue("sim_mmr");
+
+    ImGui::TextUnformatted("Party");
+    for (const char* party : {"none", "leader", "member"})
+        if (ButtonInRow(party)) Queue(std::string("sim_party ") + party);
+
+    if (ImGui::Button("Queue")) Queue("queue");
+    if (ButtonInRow("Menu")) Queue("sim_menu");
+    if (ButtonInRow("Disconnect")) Queue("sim_disconnect");
+    if (ButtonInRow("Reload plug-in")) Queue("sim_reload");
+}
+
+void Panels::DrawConsole(float x, float width) {
+    const float top = gameBottom + kMargin;
+    PlaceNextWindow(x, top, width, std::max(1.0f, ImGui::GetIO().DisplaySize.y - kMargin - top));
+    if (ImGui::Begin("Console", nullptr, kPanelFlags)) {
         const std::string& matches = consoleInput.Matches();  // an ambiguous Tab's, above the line
         const float footer = ImGui::GetStyle().ItemSpacing.y + ImGui::GetFrameHeightWithSpacing() +
                              (matches.empty() ? 0.0f : ImGui::GetTextLineHeightWithSpacing());
-        ImGui::BeginChild("log", ImVec2(0, -footer), false, ImGuiWindowFlags_HorizontalScrollbar);
+        ImGui::BeginChild("log", ImVec2(0, -footer));
         DrawConsoleLog();
         ImGui::EndChild();
         ImGui::Separator();
@@ -140,22 +192,54 @@ void Panels::DrawConsole() {
     ImGui::End();
 }
 
-void Panels::DrawConsoleLog() {
-    if (host.LineCount() < shownLines.size()) shownLines.clear();  // the host's log was cleared
-    for (sim::ConsoleLine& line : host.LinesFrom(shownLines.size())) shownLines.push_back(std::move(line));
-    const std::vector<sim::ConsoleLine>& lines = shownLines;
-    ImGuiListClipper clipper;
-    clipper.Begin(static_cast<int>(lines.size()));
-    while (clipper.Step()) {
-        for (int i = clipper.DisplayStart; i < clipper.DisplayEnd; ++i) {
-            const sim::ConsoleLine& line = lines[static_cast<std::size_t>(i)];
-            ImGui::PushStyleColor(ImGuiCol_Text, LineColour(line.text));
-            ImGui::TextUnformatted(FormatLine(line).c_str());
-            ImGui::PopStyleColor();
-        }
+void Panels::TakeNewLines() {
+    if (host.LineCount() < linesTaken) {         // the host's log was cleared
+        log.clear();
+        logTops.clear();
+        linesTaken = 0;
     }
+    for (const sim::ConsoleLine& line : host.LinesFrom(linesTaken)) {
+        log.push_back({FormatLine(line), LineColour(line.text)});
+        ++linesTaken;
+    }
+}
+
+void Panels::MeasureLog(float wrapWidth) {
+    if (wrapWidth != logWidth) logTops.clear();
+    logWidth = wrapWidth;
+    if (logTops.empty()) logTops.push_back(0.0f);
+    const float spacing = ImGui::GetStyle().ItemSpacing.y;
+    for (std::size_t i = logTops.size() - 1; i < log.size(); ++i) {
+        const std::string& text = log[i].text;
+        const float height = ImGui::CalcTextSize(text.c_str(), text.c_str() + text.size(), false, wrapWidth).y;
+        logTops.push_back(logTops.back() + height + spacing);
+    }
+}
+
+// Long lines wrap at the panel's edge. Only the lines in view are laid out; the log's full
+// height still gives the scroll bar its size.
+void Panels::DrawConsoleLog() {
+    TakeNewLines();
+    MeasureLog(ImGui::GetContentRegionAvail().x);
+    const bool following = ImGui::GetScrollY() >= ImGui::GetScrollMaxY();
+    const float start = ImGui::GetCursorPosY();
+    const float viewTop = ImGui::GetScrollY() - start;
+    const float viewBottom = viewTop + ImGui::GetWindowHeight();
+    std::size_t line = static_cast<std::size_t>(
+        std::upper_bound(logTops.begin() + 1, logTops.end(), viewTop) - logTops.begin() - 1);
+    ImGui::SetCursorPosY(start + logTops[line]);
+    ImGui::PushTextWrapPos(0.0f);
+    for (; line < log.size() && logTops[line] < viewBottom; ++line) {
+        const std::string& text = log[line].text;
+        ImGui::PushStyleColor(ImGuiCol_Text, log[line].colour);
+        ImGui::TextUnformatted(text.c_str(), text.c_str() + text.size());
+        ImGui::PopStyleColor();
+    }
+    ImGui::PopTextWrapPos();
+    const float end = start + logTops.back() - (log.empty() ? 0.0f : ImGui::GetStyle().ItemSpacing.y);
+    ImGui::SetCursorPosY(end);
     // Follow new lines while the view is at the bottom; stay put when the user scrolled up.
-    if (ImGui::GetScrollY() >= ImGui::GetScrollMaxY()) ImGui::SetScrollHereY(1.0f);
+    if (following) ImGui::SetScrollY(end);
 }
 
 } // namespace app

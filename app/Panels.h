@@ -3,7 +3,12 @@
 // Commands asked for while drawing are kept and handed over after the frame (to the game
 // thread in the window), so the plug-in is never reloaded or driven from inside a frame.
 // Panels draw on the main thread; the host calls they make are safe beside the game thread.
+// They share the display between them: the settings window on the left, as wide as the
+// page needs when there is room (it scrolls when there is not), the game panel at the top
+// right, as tall as its content, and the console below it.
 #pragma once
+
+#include <imgui.h>
 
 #include <string>
 #include <vector>
@@ -17,23 +22,38 @@ class Panels {
 public:
     explicit Panels(sim::Host& host, bool focusConsole = true);
 
-    void Draw();                                 // between ImGui::NewFrame and ImGui::Render
+    void Draw();                                 // between ImGui::NewFrame and ImGui::Render; fills the display
     void RunQueuedCommands();                    // after the frame, on the calling thread
     std::vector<std::string> TakeQueuedCommands(); // after the frame, for another thread to run
     bool QuitRequested() const { return quit; }
 
 private:
-    void DrawSettings();
-    void DrawConsole();
+    struct LogLine {
+        std::string text;                        // with its time stamp
+        ImVec4 colour;
+    };
+
+    void DrawSettings(float width);
+    void DrawConsole(float x, float width);
     void DrawConsoleLog();
-    void DrawGame();
+    void TakeNewLines();
+    void MeasureLog(float wrapWidth);
+    void DrawGame(float x, float width);
+    void DrawGameButtons();
     void Queue(std::string command);
     void Submit(std::string line);
 
     sim::Host& host;
     ConsoleInput consoleInput;                   // history and completion of the input line
     std::vector<std::string> queued;
-    std::vector<sim::ConsoleLine> shownLines;    // the host's lines copied so far
+    std::size_t linesTaken = 0;                  // the host's lines copied so far
+    std::vector<LogLine> log;
+    // Where each log line starts when wrapped at `logWidth`, and where the log ends (one more
+    // entry), so that a frame lays out only the lines in view.
+    std::vector<float> logTops;
+    float logWidth = -1.0f;
+    float pageHeight = 0.0f;                     // of the plug-in's page, as the last frame drew it
+    float gameBottom = 0.0f;                     // of the game panel in this frame
     std::string input;
     int playlistId = 11;
     int winnerTeam = 0;

@@ -13,13 +13,15 @@
 #include <system_error>
 #include <vector>
 
+#include "host/PathText.h"
+
 namespace app {
 namespace {
 
 constexpr const char* kRecordName = "exports";
 
 std::string NotAPlugin(const std::filesystem::path& file, const std::string& why) {
-    return file.u8string() + " is not a plug-in library: " + why;
+    return PathToUtf8(file) + " is not a plug-in library: " + why;
 }
 
 std::string Join(const std::vector<std::string>& parts) {
@@ -60,11 +62,11 @@ std::string RecordProblems(const BakkesMod::Plugin::PluginInfo& record) {
 std::optional<PluginLibrary> PluginLibrary::Open(const std::filesystem::path& file, std::string& error) {
     std::error_code ignored;
     if (!std::filesystem::exists(file, ignored)) {
-        error = "cannot load the plug-in library " + file.u8string() + ": no such file";
+        error = "cannot load the plug-in library " + PathToUtf8(file) + ": no such file";
         return std::nullopt;
     }
     if (std::filesystem::is_directory(file, ignored)) {
-        error = "cannot load the plug-in library " + file.u8string() + ": it is a folder";
+        error = "cannot load the plug-in library " + PathToUtf8(file) + ": it is a folder";
         return std::nullopt;
     }
 #if defined(_WIN32)
@@ -73,7 +75,7 @@ std::optional<PluginLibrary> PluginLibrary::Open(const std::filesystem::path& fi
     const std::filesystem::path absolute = std::filesystem::absolute(file, ignored);
     HMODULE module = LoadLibraryW(absolute.c_str());
     if (!module) {
-        error = "cannot load the plug-in library " + file.u8string() + ": Windows error " +
+        error = "cannot load the plug-in library " + PathToUtf8(file) + ": Windows error " +
                 std::to_string(GetLastError());
         return std::nullopt;
     }
@@ -89,7 +91,7 @@ std::optional<PluginLibrary> PluginLibrary::Open(const std::filesystem::path& fi
     void* handle = dlopen(absolute.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         const char* reason = dlerror();
-        error = "cannot load the plug-in library " + file.u8string() + ": " + (reason ? reason : "unknown error");
+        error = "cannot load the plug-in library " + PathToUtf8(file) + ": " + (reason ? reason : "unknown error");
         return std::nullopt;
     }
     std::unique_ptr<void, int (*)(void*)> closeOnFailure(handle, &dlclose);

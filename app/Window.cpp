@@ -12,14 +12,19 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <utility>
+#include <vector>
 
+#include "app/ConsoleOutput.h"
 #include "app/GameThread.h"
 #include "app/Panels.h"
 #include "app/Screenshot.h"
 #include "app/StopSignal.h"
+#include "app/WindowKeys.h"
 #include "sim/Host.h"
 
 namespace app {
@@ -28,6 +33,11 @@ namespace {
 constexpr const char* kTitle = "Postplay host";
 constexpr const char* kGlslVersion = "#version 130";
 constexpr auto kFrameTime = std::chrono::microseconds(1'000'000 / 60);
+// An idle window still redraws this often: the clock and the folder's status line change.
+constexpr double kIdleRedrawSeconds = 1.0;
+// Frames drawn after input before the window sleeps again: Dear ImGui shows the effect of
+// some input (a focus request, a window that fits its content) a frame or two later.
+constexpr int kSettleFrames = 3;
 
 // glfwTerminate unloads the OpenGL driver, and the few blocks the driver keeps until the
 // process ends become unreachable with it; a leak check at exit would blame this program.
@@ -48,9 +58,82 @@ void ReportGlfwError(int code, const char* description) {
     std::fprintf(stderr, "postplay-host: window error %d: %s\n", code, description ? description : "");
 }
 
+// Prints the host's lines as the program does, and wakes the window from its sleep so that a
+// line printed on any thread (the game thread's timers, the plug-in's own threads) shows at
+// once. The plain printing comes back when the window stops running.
+class WakeOnOutput {
+public:
+    explicit WakeOnOutput(sim::Host& host) : host(host) {
+        host.SetLineSink([](const sim::ConsoleLine& line) {
+            PrintLine(line);
+            glfwPostEmptyEvent();
+        });
+    }
+    ~WakeOnOutput() { host.SetLineSink(&PrintLine); }
+    WakeOnOutput(const WakeOnOutput&) = delete;
+    WakeOnOutput& operator=(const WakeOnOutput&) = delete;
+
+private:
+    sim::Host& host;
+};
+
+// The window's keyboard. A key pressed in the window runs its bind on the game thread,
+// after Dear ImGui has had the key; a held key's repeats run nothing. And a short press is
+// kept for Dear ImGui 1.86, which reads once a frame whether a key is down: a key pressed and
+// released before the next frame (the window slept until the press came, or a program types)
+// is released for it only after that frame, so that an Enter or a Tab is not lost. Dear
+// ImGui's own key handler comes back when this goes.
+class Keyboard {
+public:
+    Keyboard(GLFWwindow* window, GameThread& game) : window(window), game(game) {
+        glfwSetWindowUserPointer(window, this);
+        imguiKeys = glfwSetKeyCallback(window, &Keyboard::OnKey);
+    }
+    ~Keyboard() {
+        glfwSetKeyCallback(window, imguiKeys);
+        glfwSetWindowUserPointer(window, nullptr);
+    }
+    Keyboard(const Keyboard&) = delete;
+    Keyboard& operator=(const Keyboard&) = delete;
+
+    // After each frame: hands Dear ImGui the releases kept back.
+    void FrameDrawn() {
+        pressedSinceFrame.clear();
+        for (const KeptRelease& release : std::exchange(keptReleases, {}))
+            if (imguiKeys) imguiKeys(window, release.key, release.scancode, GLFW_RELEASE, release.mods);
+    }
+
+private:
+    struct KeptRelease {
+        int key, scancode, mods;
+    };
+
+    static void OnKey(GLFWwindow* window, int key, int scancode, int action, int mods) {
+        auto& self = *static_cast<Keyboard*>(glfwGetWindowUserPointer(window));
+        const auto& pressed = self.pressedSinceFrame;
+        if (action == GLFW_RELEASE && std::find(pressed.begin(), pressed.end(), key) != pressed.end()) {
+            self.keptReleases.push_back({key, scancode, mods});
+            return;
+        }
+        // As the last frame left it: the console's input line holds the keyboard most of the time.
+        const bool textFieldHasKeyboard = ImGui::GetIO().WantTextInput;
+        if (self.imguiKeys) self.imguiKeys(window, key, scancode, action, mods);
+        if (action != GLFW_PRESS) return;
+        self.pressedSinceFrame.push_back(key);
+        const std::optional<BindKey> bindKey = BindKeyFor(key);
+        if (bindKey && RunsBind(*bindKey, textFieldHasKeyboard)) self.game.PressKey(bindKey->name);
+    }
+
+    GLFWwindow* window;
+    GameThread& game;
+    GLFWkeyfun imguiKeys = nullptr;
+    std::vector<int> pressedSinceFrame;
+    std::vector<KeptRelease> keptReleases;
+};
+
 } // namespace
 
-std::unique_ptr<Window> Window::Open(bool forPictures, std::string& error) {
+std::unique_ptr<Window> Window::Open(bool forPictures, int width, int height, std::string& error) {
     if (!glfwInit()) {
         error = "cannot open a window: " + LastGlfwError() +
                 " (a display is needed; xvfb-run -a provides one)";
@@ -59,7 +142,7 @@ std::unique_ptr<Window> Window::Open(bool forPictures, std::string& error) {
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
     glfwWindowHint(GLFW_CONTEXT_VERSION_MINOR, 0);
     glfwWindowHint(GLFW_RESIZABLE, forPictures ? GLFW_FALSE : GLFW_TRUE);
-    GLFWwindow* window = glfwCreateWindow(kWidth, kHeight, kTitle, nullptr, nullptr);
+    GLFWwindow* window = glfwCreateWindow(width, height, kTitle, nullptr, nullptr);
     if (!window) {
         error = "cannot open an OpenGL 3 window: " + LastGlfwError();
         glfwTerminate();
@@ -72,8 +155,9 @@ std::unique_ptr<Window> Window::Open(bool forPictures, std::string& error) {
     IMGUI_CHECKVERSION();
     ImGuiContext* context = ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;  // no imgui.ini in the working folder; the layout is fixed
+    io.IniFilename = nullptr;  // no imgui.ini in the working folder; the panels follow the window
     io.LogFilename = nullptr;
+    io.ConfigInputTextCursorBlink = false;  // a sleeping window would freeze it half-way
     ImGui::StyleColorsDark();
     // From here on the destructor undoes everything, a half-initialised backend included.
     std::unique_ptr<Window> opened(new Window(window, context));
@@ -111,18 +195,36 @@ void Window::DrawFrame(Panels& panels) {
     ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
 }
 
+bool Window::WaitForInput(bool busy) {
+    if (busy) {
+        glfwPollEvents();
+        return false;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    glfwWaitEventsTimeout(kIdleRedrawSeconds);
+    return std::chrono::steady_clock::now() - start < std::chrono::duration<double>(kIdleRedrawSeconds);
+}
+
 void Window::Run(sim::Host& host) {
     CatchStopSignals();
     Panels panels(host);
+    WakeOnOutput wakeOnOutput(host);
     GameThread game(host);                       // the game loop runs beside the drawing
+    Keyboard keyboard(window, game);
+    int settleFrames = kSettleFrames;            // the first frames lay the panels out
     while (!glfwWindowShouldClose(window) && !panels.QuitRequested() && !StopRequested()) {
+        // Sleeps until input or output arrives, or for the idle redraw; busy for a few frames after.
+        if (WaitForInput(settleFrames > 0)) settleFrames = kSettleFrames;
+        else if (settleFrames > 0) --settleFrames;
         const auto frameStart = std::chrono::steady_clock::now();
-        glfwPollEvents();
         DrawFrame(panels);
         glfwSwapBuffers(window);
-        for (std::string& line : panels.TakeQueuedCommands()) game.Post(std::move(line));
-        // Without vertical sync (some X servers) the loop would spin; keep it near 60 frames.
-        std::this_thread::sleep_until(frameStart + kFrameTime);
+        keyboard.FrameDrawn();
+        std::vector<std::string> commands = panels.TakeQueuedCommands();
+        if (!commands.empty()) settleFrames = kSettleFrames;
+        for (std::string& line : commands) game.Post(std::move(line));
+        // Without vertical sync (some X servers) a busy window would spin; keep it near 60 frames.
+        if (settleFrames > 0) std::this_thread::sleep_until(frameStart + kFrameTime);
     }
 }
 

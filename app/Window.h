@@ -19,19 +19,18 @@ class Panels;
 
 class Window {
 public:
-    // Fixed size, so pictures of the window are stable.
-    static constexpr int kWidth = 1280;
-    static constexpr int kHeight = 800;
     static constexpr int kScreenshotFrames = 5;
 
-    // Opens the window; on failure (no display, no OpenGL 3) returns null and sets `error`.
-    static std::unique_ptr<Window> Open(bool forPictures, std::string& error);
+    // Opens a window of `width` x `height` pixels, resizable unless it is for pictures; on
+    // failure (no display, no OpenGL 3) returns null and sets `error`.
+    static std::unique_ptr<Window> Open(bool forPictures, int width, int height, std::string& error);
     ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
     // Draws frames until the window is closed, "quit" is typed or Ctrl-C; the simulated
-    // clock follows wall time.
+    // clock follows wall time. A key pressed in the window runs its bind. The window sleeps
+    // until input or console output arrives, and redraws at least once a second.
     void Run(sim::Host& host);
 
     // Draws a few frames without moving the clock and saves the last one as PNG. Refuses
@@ -41,6 +40,9 @@ public:
 private:
     Window(GLFWwindow* window, ImGuiContext* context);
     void DrawFrame(Panels& panels);
+    // Sleeps until input or console output arrives, at most until the idle redraw is due;
+    // while `busy`, only takes what has arrived. True when something came before its time.
+    bool WaitForInput(bool busy);
 
     GLFWwindow* window;
     ImGuiContext* context;

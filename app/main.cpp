@@ -25,6 +25,7 @@
 #if !defined(POSTPLAY_NO_WINDOW)
 #include "app/Window.h"
 #endif
+#include "host/PathText.h"
 #include "sim/Host.h"
 
 #if defined(POSTPLAY_NO_WINDOW)
@@ -32,7 +33,7 @@
 namespace app {
 class Window {
 public:
-    static std::unique_ptr<Window> Open(bool, std::string& error) {
+    static std::unique_ptr<Window> Open(bool, int, int, std::string& error) {
         error = "this build of postplay-host has no window (--gui, --screenshot)";
         return nullptr;
     }
@@ -58,9 +59,9 @@ std::string UnreadableScript(const std::vector<std::filesystem::path>& scripts) 
     for (const std::filesystem::path& script : scripts) {
         std::error_code ignored;
         if (std::filesystem::is_directory(script, ignored))
-            return "cannot read the script " + script.u8string() + ": it is a folder";
+            return "cannot read the script " + PathToUtf8(script) + ": it is a folder";
         std::ifstream file(script);
-        if (!file) return "cannot read the script " + script.u8string() + ": " + std::strerror(errno);
+        if (!file) return "cannot read the script " + PathToUtf8(script) + ": " + std::strerror(errno);
     }
     return {};
 }
@@ -72,14 +73,14 @@ std::string PrepareHome(const app::Options& options, std::filesystem::path& home
     std::error_code error, ignored;
     std::filesystem::create_directories(home, error);
     if (!std::filesystem::is_directory(home, ignored))
-        return "cannot use " + home.u8string() + " as the home folder: " +
+        return "cannot use " + PathToUtf8(home) + " as the home folder: " +
                (error ? error.message() : std::string("it is not a folder"));
 #if defined(_WIN32)
     if (_waccess(home.c_str(), 2) != 0)          // 2: write access
 #else
     if (access(home.c_str(), W_OK | X_OK) != 0)
 #endif
-        return "cannot use " + home.u8string() + " as the home folder: " + std::strerror(errno);
+        return "cannot use " + PathToUtf8(home) + " as the home folder: " + std::strerror(errno);
     return {};
 }
 
@@ -111,10 +112,10 @@ int RunHost(const app::Options& options, const OpenedPlugin& plugin, const std::
     host.SetLineSink(&app::PrintLine);
     PluginSession session(host);
     if (!host.LoadPlugin(plugin.library.GetPlugin(), plugin.library.DeleteMe()))
-        return Fail("the plug-in library " + plugin.path.u8string() + " gave no plug-in object");
+        return Fail("the plug-in library " + PathToUtf8(plugin.path) + " gave no plug-in object");
 
     for (const std::filesystem::path& script : options.scripts)
-        if (!host.RunScript(script)) return Fail("cannot read the script " + script.u8string());
+        if (!host.RunScript(script)) return Fail("cannot read the script " + PathToUtf8(script));
 
     if (options.screenshot) {
         std::string error;
@@ -150,7 +151,8 @@ int Main(const std::vector<std::string>& arguments) {
     if (error = PrepareHome(options, home); !error.empty()) return Fail(error);
 
     std::unique_ptr<app::Window> window;
-    if (options.WantsWindow() && !(window = app::Window::Open(options.screenshot.has_value(), error)))
+    if (options.WantsWindow() &&
+        !(window = app::Window::Open(options.screenshot.has_value(), options.windowWidth, options.windowHeight, error)))
         return Fail(error);
 
     return RunHost(options, OpenedPlugin{pluginPath, *library}, home, window.get());

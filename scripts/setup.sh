@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config
           libimgui-dev libstb-dev libfmt-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libglfw3-dev libgl-dev libedit-dev libgl1-mesa-dri xvfb xauth)
+          libglfw3-dev libgl-dev libedit-dev libgl1-mesa-dri xvfb xauth xdotool)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -157,6 +157,7 @@ TEST_F(HostProgramTest, BadCommandLinesAreRefusedBeforeAnythingRuns) {
         {{script, "--language"}, "option --language needs a value"},
         {{"--plugin=", script}, "option --plugin needs a value"},
         {{"--gui=yes", script}, "option --gui takes no value"},
+        {{"--size", "900", script}, "option --size takes WIDTHxHEIGHT"},
         {{script, missing}, "cannot read the script " + missing},
         {{(work.path() / "folder.pp").string()}, "it is a folder"},
         {{"--home", script, script}, "cannot use " + script + " as the home folder"},
@@ -254,4 +255,54 @@ TEST_F(HostProgramTest, ScreenshotWithoutADisplayIsRefusedBeforeAnythingRuns) {
     EXPECT_THAT(result.err, HasSubstr("display"));
     EXPECT_THAT(result.out, IsEmpty());
     EXPECT_FALSE(fs::exists(picture));
+}
+
+// Drives the real window under a virtual display with xdotool's keyboard: it waits for each
+// effect to show in the host's output, pressing again while the window is still settling.
+constexpr const char* kKeyboardSession = R"(
+host=$1 home=$2 script=$3 out=$4
+"$host" --home "$home" --gui "$script" >"$out" 2>&1 &
+pid=$!
+trap 'kill $pid 2>/dev/null' EXIT
+seen() { grep -qF -- "$1" "$out"; }
+until_seen() { # TEXT COMMAND...: runs COMMAND until the output holds TEXT
+  text=$1; shift
+  for attempt in $(seq 40); do
+    "$@"
+    for tick in 1 2 3 4 5 6 7 8 9 10; do seen "$text" && return 0; sleep 0.05; done
+  done
+  echo "never saw: $text; the host printed:" >&2; cat "$out" >&2; exit 1
+}
+type_line() { xdotool key ctrl+a BackSpace; xdotool type "$1"; xdotool key Return; }
+xdotool search --sync --name '^Postplay host$' >/dev/null
+until_seen '> help sim_status' type_line 'help sim_status'   # the console's input line has the keyboard
+until_seen 'toast: Postplay: Postplay disabled' xdotool key F5
+until_seen '> bind S sim_match 11' type_line 'bind S sim_match 11'
+until_seen '> sim_status' type_line 'sim_status'             # S typed into the line runs no bind
+until_seen 'game: ' true
+xdotool key Escape                                           # the line gives the keyboard up
+until_seen 'Entered match in playlist 11' xdotool key s
+kill -TERM $pid; wait $pid; status=$?; trap - EXIT
+cat "$out"; exit $status
+)";
+
+TEST_F(HostProgramTest, AKeyPressedInTheWindowRunsItsBindUnlessATextFieldTakesItsText) {
+    const auto xvfbRun = FindOnPath("xvfb-run");
+    if (!xvfbRun || !FindOnPath("xdotool")) GTEST_SKIP() << "xvfb-run or xdotool is not installed";
+    ChildRun run;
+    run.command = {xvfbRun->string(), "-a", "sh", "-c", kKeyboardSession, "sh", POSTPLAY_HOST_PATH,
+                   (work.path() / "home").string(), Script("bind.pp", "bind F5 pp_toggle\n"),
+                   (work.path() / "window.out").string()};
+
+    const ChildResult result = RunChildIn(run);
+
+    ASSERT_EQ(result.exitCode, 0) << result.err << result.out;
+    const std::vector<std::string> lines = SplitLines(result.out);
+    // F5 types no text: its bind ran while the console's line had the keyboard, without an echo.
+    EXPECT_THAT(lines, Contains(EndsWith("toast: Postplay: Postplay disabled")));
+    EXPECT_THAT(lines, Not(Contains(HasSubstr("sim_key"))));
+    EXPECT_THAT(lines, Not(Contains(HasSubstr("No bind for key"))));
+    // S typed into the line went to the line; pressed once the line let the keyboard go, it ran.
+    EXPECT_THAT(lines, Contains(EndsWith("game: menu; search: off")));
+    EXPECT_THAT(lines, Contains(EndsWith("Entered match in playlist 11")));
 }
