@@ -147,7 +147,7 @@ struct RenderThread {
 // The host's state. The two threads and what runs on each are described in README.md
 // ("Threads"); this is what each lock guards and which thread may do what.
 //
-// Locks, taken in this order (a later one never waits for an earlier one):
+// Locks, taken in this order (a thread that holds one never waits for an earlier one):
 //   pageLifetime  held shared while the page is drawn or a handed line runs (plug-in code
 //                 runs under it), exclusively while the page is shown or hidden at load and
 //                 unload: the plug-in never goes while its page is being drawn.
