@@ -7,12 +7,13 @@
 #include "host/GameWrapper.h"
 #include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
+#include "plugin/Settings.h"
 #include "storage/PersistentStorage.h"
 
 namespace {
 
 constexpr const char* kEnglish = "INT";
-constexpr const char* kLanguageCvar = "plugin_language";
+constexpr const char* kLanguageCvar = settings::kLanguage.name;
 
 // The text of `key` in the table of `locale`, or nullptr.
 const std::string* FindText(const std::map<std::string, std::map<std::string, std::string>>& translations,
@@ -59,14 +60,17 @@ void LocalizationManager::Initialize(std::shared_ptr<CVarManagerWrapper> cvarMan
         if (!uiLanguage.IsNull()) gameLocale = NormalizeLocale(uiLanguage.ToString(), kEnglish);
     }
 
-    const std::string description = "Set the language for plugin UI and messages";
+    // The table's default stands for English; the variable starts at the game's language.
+    const settings::Setting& setting = settings::kLanguage;
+    const settings::Range& range = setting.range;
     CVarWrapper language(0);
     if (this->persistentStorage) {
-        language = this->persistentStorage->RegisterStoredCvar(kLanguageCvar, gameLocale, description, true, false,
-                                                               0.0f, false, 0.0f, true);
+        language = this->persistentStorage->RegisterStoredCvar(kLanguageCvar, gameLocale, setting.description,
+                                                               setting.searchable, range.hasMin, range.min,
+                                                               range.hasMax, range.max, setting.save);
     } else if (this->cvarManager) {
-        language = this->cvarManager->registerCvar(kLanguageCvar, gameLocale, description, true, false, 0.0f, false,
-                                                   0.0f, true);
+        language = this->cvarManager->registerCvar(kLanguageCvar, gameLocale, setting.description, setting.searchable,
+                                                   range.hasMin, range.min, range.hasMax, range.max, setting.save);
     }
     language.addOnValueChanged([this](std::string /*oldValue*/, CVarWrapper changed) {
         RunGuarded("changing the language", [&] {

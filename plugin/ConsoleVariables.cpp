@@ -11,44 +11,26 @@
 #include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
 #include "plugin/PostplayPlugin.h"
+#include "plugin/Settings.h"
 #include "storage/PersistentStorage.h"
 #include "training/TrainingMode.h"
 #include "training/WorkshopMaps.h"
 
 namespace {
 
-struct Range {
-    bool hasMin = false;
-    float min = 0.0f;
-    bool hasMax = false;
-    float max = 0.0f;
-};
-
-constexpr Range kNoRange{};
-constexpr Range kSwitch{true, 0.0f, true, 1.0f};
-constexpr Range kNotNegative{true, 0.0f, false, 0.0f};
-
-struct Setting {
-    const char* name;
-    const char* defaultValue;
-    const char* description;
-    bool searchable;
-    Range range;
-};
-
 using Store = std::function<void(PostplayPlugin&, CVarWrapper&)>;
 
 // Registers a stored variable, keeps `store` as its change callback and runs it once on
 // the value the host holds now, so the first read passes the same checks as a change.
-void RegisterSetting(PostplayPlugin& plugin, const Setting& setting, const Store& store) {
-    const Range& range = setting.range;
+void RegisterSetting(PostplayPlugin& plugin, const settings::Setting& setting, const Store& store) {
+    const settings::Range& range = setting.range;
     CVarWrapper cvar = plugin.persistentStorage
                            ? plugin.persistentStorage->RegisterStoredCvar(
                                  setting.name, setting.defaultValue, setting.description, setting.searchable,
-                                 range.hasMin, range.min, range.hasMax, range.max, true)
+                                 range.hasMin, range.min, range.hasMax, range.max, setting.save)
                            : plugin.cvarManager->registerCvar(setting.name, setting.defaultValue,
                                                               setting.description, setting.searchable, range.hasMin,
-                                                              range.min, range.hasMax, range.max, true);
+                                                              range.min, range.hasMax, range.max, setting.save);
     cvar.addOnValueChanged(
         [self = &plugin, token = plugin.LifetimeToken(), store](std::string /*oldValue*/, CVarWrapper changed) {
             if (token.expired()) return;
@@ -112,31 +94,30 @@ void KeepValidPackCode(PostplayPlugin& plugin, CVarWrapper& cvar) {
     if (inUse != value) cvar.setValue(inUse);
 }
 
+// The change callback that keeps `copy` in step with its variable.
+Store StoreFor(settings::Copy copy) {
+    using settings::Copy;
+    switch (copy) {
+    case Copy::Enabled: return KeepBool(&PostplayPlugin::enabled);
+    case Copy::TrainingMode: return KeepMode;
+    case Copy::CustomTrainingPackCode: return KeepValidPackCode;
+    case Copy::AutoRequeue: return KeepBool(&PostplayPlugin::autoRequeue);
+    case Copy::RequeueDelay: return KeepDelay;
+    case Copy::WaitMmr: return KeepBool(&PostplayPlugin::waitMmr);
+    case Copy::WorkshopMapsFolder: return KeepText(&PostplayPlugin::workshopMapsFolder);
+    case Copy::WorkshopMap: return KeepText(&PostplayPlugin::workshopMap);
+    case Copy::EnableCompetitive: return KeepBool(&PostplayPlugin::enableCompetitive);
+    case Copy::EnableCasual: return KeepBool(&PostplayPlugin::enableCasual);
+    case Copy::ToggleBind: return KeepText(&PostplayPlugin::toggleBind);
+    case Copy::None: break;
+    }
+    return [](PostplayPlugin&, CVarWrapper&) {};
+}
+
 } // namespace
 
 void PostplayPlugin::_RegisterCVars() {
-    RegisterSetting(*this, {"pp_enabled", "1", "Enable the plugin", true, kSwitch}, KeepBool(&PostplayPlugin::enabled));
-    RegisterSetting(*this, {"pp_mode", "freeplay", "Set the training mode (freeplay/custom)", true, kNoRange},
-                    KeepMode);
-
-    RegisterSetting(*this, {"pp_custom_training_pack_code", "", "Custom training pack code", true, kNoRange},
-                    KeepValidPackCode);
-
-    RegisterSetting(*this, {"pp_requeue", "1", "Toggle auto requeue", true, kSwitch},
-                    KeepBool(&PostplayPlugin::autoRequeue));
-    RegisterSetting(*this, {"pp_requeue_delay", "0", "Set requeue delay in seconds", true, kNotNegative}, KeepDelay);
-    RegisterSetting(*this, {"pp_wait_mmr", "1", "Wait for MMR to be visible before leaving", true, kSwitch},
-                    KeepBool(&PostplayPlugin::waitMmr));
-    RegisterSetting(*this, {"pp_workshop_maps_folder", "", "Workshop maps folder", false, kNoRange},
-                    KeepText(&PostplayPlugin::workshopMapsFolder));
-    RegisterSetting(*this, {"pp_workshop_map", "", "Workshop map", false, kNoRange},
-                    KeepText(&PostplayPlugin::workshopMap));
-    RegisterSetting(*this, {"pp_enable_competitive", "1", "Enable competitive mode", true, kSwitch},
-                    KeepBool(&PostplayPlugin::enableCompetitive));
-    RegisterSetting(*this, {"pp_enable_casual", "1", "Enable casual mode", true, kSwitch},
-                    KeepBool(&PostplayPlugin::enableCasual));
-    RegisterSetting(*this, {"pp_toggle_bind", "", "Key bind to toggle the plugin", false, kNoRange},
-                    KeepText(&PostplayPlugin::toggleBind));
+    for (const settings::Setting& setting : settings::kRegistered) RegisterSetting(*this, setting, StoreFor(setting.copy));
 }
 
 void PostplayPlugin::_RegisterNotifiers() {
@@ -144,7 +125,7 @@ void PostplayPlugin::_RegisterNotifiers() {
         toggleCommand,
         [this, token = LifetimeToken()](std::vector<std::string> words) {
             if (token.expired()) return;
-            RunGuarded("pp_toggle", [&] { TogglePlugin(std::move(words)); });
+            RunGuarded(settings::kToggleCommand, [&] { TogglePlugin(std::move(words)); });
         },
         "Toggle the plugin on/off", 0);
 
@@ -156,22 +137,22 @@ void PostplayPlugin::_RegisterNotifiers() {
             [this, token = LifetimeToken()](GameWrapper*) {
                 if (token.expired()) return;
                 RunGuarded("the start-up map scan",
-                           [this] { cvarManager->executeCommand("pp_find_workshop_maps", true); });
+                           [this] { cvarManager->executeCommand(settings::kFindWorkshopMapsCommand, true); });
             },
             0.5f);
     }
 
     cvarManager->registerNotifier(
-        "pp_find_workshop_maps",
+        settings::kFindWorkshopMapsCommand,
         [this, token = LifetimeToken()](std::vector<std::string> words) {
             if (token.expired()) return;
-            RunGuarded("pp_find_workshop_maps", [&] { RefreshWorkshopMaps(std::move(words)); });
+            RunGuarded(settings::kFindWorkshopMapsCommand, [&] { RefreshWorkshopMaps(std::move(words)); });
         },
         "Find workshop maps in the configured folder", 0);
 }
 
 void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {
-    CVarWrapper enabledCvar = cvarManager->getCvar("pp_enabled");
+    CVarWrapper enabledCvar = cvarManager->getCvar(settings::kEnabled.name);
     const bool wasEnabled = enabledCvar.getBoolValue();
     enabledCvar.setValue(wasEnabled ? 0 : 1);
 

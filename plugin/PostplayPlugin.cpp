@@ -83,17 +83,5 @@ void PostplayPlugin::_InitializeManagers() {
     localizationManager->Initialize(cvarManager, gameWrapper, persistentStorage);
 }
 
-void PostplayPlugin::_InitializeValues() {
-    enabled = std::make_shared<std::atomic<bool>>(true);
-    trainingMode = std::make_shared<std::atomic<TrainingMode::Mode>>(TrainingMode::FreePlay);
-    customTrainingPackCode = std::make_shared<SharedText>();
-    autoRequeue = std::make_shared<std::atomic<bool>>(true);
-    requeueDelay = std::make_shared<std::atomic<int>>(0);
-    waitMmr = std::make_shared<std::atomic<bool>>(true);
-    workshopMapsFolder = std::make_shared<SharedText>();
-    workshopMap = std::make_shared<SharedText>();
-    workshopMaps = std::make_shared<WorkshopMapList>();
-    enableCompetitive = std::make_shared<std::atomic<bool>>(true);
-    enableCasual = std::make_shared<std::atomic<bool>>(true);
-    toggleBind = std::make_shared<SharedText>();
-}
+// Fresh copies with their start values; registration then sets each from its variable.
+void PostplayPlugin::_InitializeValues() { static_cast<SettingCopies&>(*this) = SettingCopies::Fresh(); }

@@ -22,10 +22,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "host/BakkesModPlugin.h"
 #include "host/MMRWrapper.h"
+#include "plugin/Settings.h"
 #include "plugin/SettingsWindowBase.h"
 #include "plugin/SharedCells.h"
 #include "settings/FolderStatus.h"
@@ -35,7 +37,58 @@ class PersistentStorage;
 class GameEventManager;
 class LocalizationManager;
 
-class PostplayPlugin : public BakkesMod::Plugin::BakkesModPlugin, public SettingsWindowBase {
+// The typed copies of the settings (plugin/Settings.h names the variable each one follows),
+// shared by the game thread and the rendering thread. Empty until the load creates them all
+// at once; each is then replaced only by the next load.
+struct SettingCopies {
+    std::shared_ptr<std::atomic<bool>> enabled;
+    std::shared_ptr<std::atomic<TrainingMode::Mode>> trainingMode;
+    std::shared_ptr<SharedText> customTrainingPackCode;
+    std::shared_ptr<std::atomic<bool>> autoRequeue;
+    std::shared_ptr<std::atomic<int>> requeueDelay;
+    std::shared_ptr<std::atomic<bool>> waitMmr;
+    std::shared_ptr<SharedText> workshopMapsFolder;
+    std::shared_ptr<SharedText> workshopMap;
+    std::shared_ptr<WorkshopMapList> workshopMaps;
+    std::shared_ptr<std::atomic<bool>> enableCompetitive;
+    std::shared_ptr<std::atomic<bool>> enableCasual;
+    std::shared_ptr<SharedText> toggleBind;
+
+    // Calls `visit` on every copy of `copies` (const or not), in declaration order.
+    template <class Copies, class Visit>
+    static void ForEachCopy(Copies& copies, Visit&& visit) {
+        visit(copies.enabled), visit(copies.trainingMode), visit(copies.customTrainingPackCode);
+        visit(copies.autoRequeue), visit(copies.requeueDelay), visit(copies.waitMmr);
+        visit(copies.workshopMapsFolder), visit(copies.workshopMap), visit(copies.workshopMaps);
+        visit(copies.enableCompetitive), visit(copies.enableCasual), visit(copies.toggleBind);
+    }
+
+    // A new cell for every copy, holding its start value: off, empty, zero or free play,
+    // and on for the switches whose default is on.
+    static SettingCopies Fresh() {
+        SettingCopies copies;
+        ForEachCopy(copies, [](auto& copy) {
+            copy = std::make_shared<typename std::decay_t<decltype(copy)>::element_type>();
+        });
+        *copies.trainingMode = TrainingMode::FreePlay;
+        for (auto* on : {&copies.enabled, &copies.autoRequeue, &copies.waitMmr, &copies.enableCompetitive,
+                         &copies.enableCasual}) {
+            **on = true;
+        }
+        return copies;
+    }
+
+    // Whether the load has created every copy.
+    bool AllPresent() const {
+        bool present = true;
+        ForEachCopy(*this, [&present](const auto& copy) { present = present && copy != nullptr; });
+        return present;
+    }
+};
+
+class PostplayPlugin : public BakkesMod::Plugin::BakkesModPlugin,
+                       public SettingsWindowBase,
+                       public SettingCopies {
 public:
     PostplayPlugin();
     ~PostplayPlugin() override;
@@ -52,24 +105,12 @@ public:
     std::shared_ptr<PersistentStorage> persistentStorage;
     std::shared_ptr<GameEventManager> gameEventManager;
     LocalizationManager* localizationManager = nullptr;  // not owned; the library-wide instance
-    std::shared_ptr<std::atomic<bool>> enabled;
-    std::shared_ptr<std::atomic<TrainingMode::Mode>> trainingMode;
-    std::shared_ptr<SharedText> customTrainingPackCode;
-    std::shared_ptr<std::atomic<bool>> autoRequeue;
-    std::shared_ptr<std::atomic<int>> requeueDelay;
-    std::shared_ptr<std::atomic<bool>> waitMmr;
-    std::shared_ptr<SharedText> workshopMapsFolder;
-    std::shared_ptr<SharedText> workshopMap;
-    std::shared_ptr<WorkshopMapList> workshopMaps;
-    std::shared_ptr<std::atomic<bool>> enableCompetitive;
-    std::shared_ptr<std::atomic<bool>> enableCasual;
-    std::shared_ptr<SharedText> toggleBind;
-    std::string toggleCommand = "pp_toggle";
+    std::string toggleCommand = settings::kToggleCommand;
     bool transitionPending = false;
 
     // ---- Commands (callbacks of the console commands) ----------------------------------
-    void TogglePlugin(std::vector<std::string> words);        // "pp_toggle"
-    void RefreshWorkshopMaps(std::vector<std::string> words); // "pp_find_workshop_maps"
+    void TogglePlugin(std::vector<std::string> words);        // settings::kToggleCommand
+    void RefreshWorkshopMaps(std::vector<std::string> words); // settings::kFindWorkshopMapsCommand
 
     // ---- Settings page panels (settings/) -----------------------------------------------
     void RenderKeyBindSetting();

@@ -10,6 +10,7 @@
 #include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
 #include "plugin/PostplayPlugin.h"
+#include "plugin/Settings.h"
 #include "settings/PageInternal.h"
 
 namespace {
@@ -31,7 +32,7 @@ void ApplyToggleBind(PostplayPlugin& plugin, const std::string& key) {
     const std::string oldKey = plugin.toggleBind->Get();
     // The old key is left alone when the player has given it to another command meanwhile.
     if (cvars.getBindStringForKey(oldKey) == plugin.toggleCommand) cvars.removeBind(oldKey);
-    page::SetCvar(cvars, "pp_toggle_bind", key);
+    page::SetCvar(cvars, settings::kToggleBind.name, key);
     cvars.setBind(key, plugin.toggleCommand);
 }
 

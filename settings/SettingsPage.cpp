@@ -25,6 +25,7 @@ extern char** environ;
 #include "plugin/Log.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
+#include "plugin/Settings.h"
 #include "settings/PageInternal.h"
 #include "training/TrainingMode.h"
 
@@ -86,7 +87,7 @@ bool IsStorablePackCode(std::string text) {
 // The text the pack-code box holds after an edit: stored when empty (clears the code) or
 // a valid code (upper-cased); anything else is left unstored.
 void AcceptPackCode(CVarManagerWrapper& cvars, std::string text) {
-    if (text.empty() || ValidateTrainingPackCode(text)) page::SetCvar(cvars, "pp_custom_training_pack_code", text);
+    if (text.empty() || ValidateTrainingPackCode(text)) page::SetCvar(cvars, settings::kCustomTrainingPackCode.name, text);
 }
 
 // The pack-code box, filled anew from the stored code in every frame. While the box is
@@ -159,11 +160,7 @@ void OpenLink(const char* url) {
 }
 
 void PostplayPlugin::RenderSettings() {
-    if (!cvarManager || !enabled || !trainingMode || !customTrainingPackCode || !autoRequeue || !requeueDelay ||
-        !waitMmr || !enableCompetitive || !enableCasual || !toggleBind || !workshopMapsFolder || !workshopMap ||
-        !workshopMaps) {
-        return;                                  // not loaded yet: nothing to show
-    }
+    if (!cvarManager || !AllPresent()) return;   // not loaded yet: nothing to show
     RunGuarded("drawing the settings page", [this] {
         LocalizationManager* localization = LocalizationManager::GetInstance();
         CVarManagerWrapper& cvars = *cvarManager;
@@ -179,20 +176,20 @@ void PostplayPlugin::RenderSettings() {
         RenderKeyBindSetting();
         page::Spacer();
 
-        SettingCheckbox(cvars, localization->Translate("enable_postplay"), values.enabled, "pp_enabled");
+        SettingCheckbox(cvars, localization->Translate("enable_postplay"), values.enabled, settings::kEnabled.name);
         ImGui::Indent();
         SettingCheckbox(cvars, localization->Translate("enable_in_competitive"), values.enableCompetitive,
-                        "pp_enable_competitive");
-        SettingCheckbox(cvars, localization->Translate("enable_in_casual"), values.enableCasual, "pp_enable_casual");
+                        settings::kEnableCompetitive.name);
+        SettingCheckbox(cvars, localization->Translate("enable_in_casual"), values.enableCasual, settings::kEnableCasual.name);
         ImGui::Unindent();
         page::Spacer();
 
-        SettingCheckbox(cvars, localization->Translate("auto_requeue"), values.autoRequeue, "pp_requeue");
+        SettingCheckbox(cvars, localization->Translate("auto_requeue"), values.autoRequeue, settings::kRequeue.name);
         if (values.autoRequeue) {
             ImGui::Indent();
             ImGui::Text("%s:", localization->Translate("requeue_delay").c_str());
             if (ImGui::SliderInt("##RequeueDelay", &values.requeueDelay, 0, kMaxRequeueDelay, "%d")) {
-                page::SetCvar(cvars, "pp_requeue_delay", values.requeueDelay);
+                page::SetCvar(cvars, settings::kRequeueDelay.name, values.requeueDelay);
             }
             ImGui::SameLine();
             ImGui::Text("%s", FormatMinutesSeconds(values.requeueDelay).c_str());
@@ -200,22 +197,22 @@ void PostplayPlugin::RenderSettings() {
         }
         page::Spacer();
 
-        SettingCheckbox(cvars, localization->Translate("wait_mmr_before_leaving"), values.waitMmr, "pp_wait_mmr");
+        SettingCheckbox(cvars, localization->Translate("wait_mmr_before_leaving"), values.waitMmr, settings::kWaitMmr.name);
         page::TooltipOnHover(localization->Translate("wait_mmr_before_leaving_tooltip"));
         ImGui::NextColumn();
 
         // ---- Right column: follows the mode read at the start of the frame ----
         ImGui::Text("%s:", localization->Translate("training_mode").c_str());
         if (ImGui::RadioButton(localization->Translate("free_play").c_str(), values.mode == TrainingMode::FreePlay)) {
-            page::SetCvar(cvars, "pp_mode", std::string(TrainingMode::ToString(TrainingMode::FreePlay)));
+            page::SetCvar(cvars, settings::kMode.name, std::string(TrainingMode::ToString(TrainingMode::FreePlay)));
         }
         ImGui::SameLine();
         if (ImGui::RadioButton(localization->Translate("custom_training").c_str(), values.mode == TrainingMode::Custom)) {
-            page::SetCvar(cvars, "pp_mode", std::string(TrainingMode::ToString(TrainingMode::Custom)));
+            page::SetCvar(cvars, settings::kMode.name, std::string(TrainingMode::ToString(TrainingMode::Custom)));
         }
         ImGui::SameLine();
         if (ImGui::RadioButton(localization->Translate("workshop").c_str(), values.mode == TrainingMode::Workshop)) {
-            page::SetCvar(cvars, "pp_mode", std::string(TrainingMode::ToString(TrainingMode::Workshop)));
+            page::SetCvar(cvars, settings::kMode.name, std::string(TrainingMode::ToString(TrainingMode::Workshop)));
         }
 
         if (values.mode == TrainingMode::Custom) {

@@ -16,6 +16,7 @@
 
 #include "localization/LocalizationManager.h"
 #include "plugin/PostplayPlugin.h"
+#include "plugin/Settings.h"
 #include "settings/FolderStatus.h"
 #include "settings/PageInternal.h"
 
@@ -78,7 +79,7 @@ FolderState RunRefreshStep(CVarManagerWrapper& cvars, const std::string& folder,
                            FolderStatusWatcher& folderStatus) {
     const FolderState state = folderStatus.CheckNow(folder);
     if (state == FolderState::Directory) {
-        cvars.executeCommand("pp_find_workshop_maps", true);
+        cvars.executeCommand(settings::kFindWorkshopMapsCommand, true);
     } else {
         maps.Clear();
         if (!folder.empty()) cvars.log("Invalid workshop maps folder: " + folder);
@@ -100,7 +101,7 @@ void DrawMapSelector(CVarManagerWrapper& cvars, LocalizationManager& localizatio
     }
     ImGui::PopItemWidth();
     // Written once the list is no longer being walked: the write runs the host's callbacks.
-    if (chosen) page::SetCvar(cvars, "pp_workshop_map", *chosen);
+    if (chosen) page::SetCvar(cvars, settings::kWorkshopMap.name, *chosen);
     if (workshopMap.Empty()) {
         page::MessageLine(page::kNoticeColour, localization.Translate("please_select_a_workshop_map"));
     }
@@ -125,7 +126,7 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
     ImGui::PushItemWidth(PanelItemWidth());
     const bool folderEdited = ImGui::InputText("##WorkshopMapsFolder", folderBuffer, sizeof folderBuffer);
     ImGui::PopItemWidth();
-    if (folderEdited) page::SetCvar(*cvarManager, "pp_workshop_maps_folder", std::string(folderBuffer));
+    if (folderEdited) page::SetCvar(*cvarManager, settings::kWorkshopMapsFolder.name, std::string(folderBuffer));
     page::TooltipOnHover(localization.Translate("workshop_map_folder_tooltip"));
     ImGui::SameLine();
     const bool refreshClicked = ImGui::Button(localization.Translate("refresh").c_str(), ImVec2(0.0f, 0.0f));

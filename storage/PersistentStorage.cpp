@@ -14,6 +14,7 @@
 #include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
 #include "plugin/NarrowPath.h"
+#include "plugin/Settings.h"
 #include "storage/DurableFile.h"
 
 namespace fs = std::filesystem;
@@ -63,10 +64,10 @@ PersistentStorage::PersistentStorage(BakkesMod::Plugin::BakkesModPlugin* plugin,
 
     const std::weak_ptr<void> token = lifetime;
     cvarManager->registerNotifier(
-        "writeconfig",
+        settings::kWriteConfigCommand,
         [this, token](std::vector<std::string>) {
             if (token.expired()) return;
-            RunGuarded("writeconfig", [this] {
+            RunGuarded(settings::kWriteConfigCommand, [this] {
                 if (!loaded) {
                     Log("PersistentStorage: writeconfig skipped: the saved settings are not loaded yet");
                     return;

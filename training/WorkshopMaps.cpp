@@ -8,6 +8,7 @@
 #include "host/CVarManagerWrapper.h"
 #include "host/PathText.h"
 #include "plugin/PostplayPlugin.h"
+#include "plugin/Settings.h"
 
 namespace fs = std::filesystem;
 
@@ -119,7 +120,7 @@ void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string> /*words*/) {
     // The selection as the host holds it now. The copy follows the variable only after the
     // variable's other callbacks (a cfg write) have run, so a map chosen on the other thread
     // during the scan could still read as the old one here, and would then be reset.
-    CVarWrapper selection = cvarManager->getCvar("pp_workshop_map");
+    CVarWrapper selection = cvarManager->getCvar(settings::kWorkshopMap.name);
     const std::string selected = selection ? selection.getStringValue() : workshopMap->Get();
     const bool selectedFound = std::find(found.begin(), found.end(), selected) != found.end();
     if (!workshopMaps->ReplaceIfCurrent(std::move(found), scan)) return;  // a later clear or scan won
