@@ -150,13 +150,3 @@ void PostplayPlugin::_RegisterNotifiers() {
         },
         "Find workshop maps in the configured folder", 0);
 }
-
-void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {
-    CVarWrapper enabledCvar = cvarManager->getCvar(settings::kEnabled.name);
-    const bool wasEnabled = enabledCvar.getBoolValue();
-    enabledCvar.setValue(wasEnabled ? 0 : 1);
-
-    const std::string key = wasEnabled ? "postplay_disabled" : "postplay_enabled";
-    LocalizationManager* localization = localizationManager ? localizationManager : LocalizationManager::GetInstance();
-    gameWrapper->Toast("Postplay", localization->Translate(key), "postplay_logo", 2.0f, 0, 290.0f, 60.0f);
-}

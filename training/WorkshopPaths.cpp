@@ -1,8 +1,9 @@
+#include "training/WorkshopPaths.h"
+
 #include <algorithm>
 #include <system_error>
 
 #include "host/PathText.h"
-#include "training/WorkshopMaps.h"
 
 namespace fs = std::filesystem;
 

@@ -1,0 +1,16 @@
+// The plug-in's path texts (folder, map entry, map path) as file-system paths, and the
+// checks that tell whether one names a usable folder or a map file.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// Turns a path text of the plug-in (folder, map entry, map path) into a file-system path.
+// A backslash counts as a separator, so the same texts work here and on Windows.
+std::filesystem::path PathFromText(const std::string& text);
+
+// True when the path exists and is a regular file. Errors count as "not a map file".
+bool IsWorkshopMapFile(const std::string& path);
+
+// True when the text names an existing directory. Errors count as "not a directory".
+bool IsUsableWorkshopFolder(const std::string& folder);
