@@ -159,6 +159,57 @@ void OpenLink(const char* url) {
 #endif
 }
 
+namespace {
+
+// The switches of the left column: the plug-in, the playlist classes, the re-queue with its
+// delay, and the wait for the MMR update.
+void DrawSwitches(CVarManagerWrapper& cvars, LocalizationManager& localization, FrameValues& values) {
+    SettingCheckbox(cvars, localization.Translate("enable_postplay"), values.enabled, settings::kEnabled.name);
+    ImGui::Indent();
+    SettingCheckbox(cvars, localization.Translate("enable_in_competitive"), values.enableCompetitive,
+                    settings::kEnableCompetitive.name);
+    SettingCheckbox(cvars, localization.Translate("enable_in_casual"), values.enableCasual,
+                    settings::kEnableCasual.name);
+    ImGui::Unindent();
+    page::Spacer();
+
+    SettingCheckbox(cvars, localization.Translate("auto_requeue"), values.autoRequeue, settings::kRequeue.name);
+    if (values.autoRequeue) {
+        ImGui::Indent();
+        ImGui::Text("%s:", localization.Translate("requeue_delay").c_str());
+        if (ImGui::SliderInt("##RequeueDelay", &values.requeueDelay, 0, kMaxRequeueDelay, "%d")) {
+            page::SetCvar(cvars, settings::kRequeueDelay.name, values.requeueDelay);
+        }
+        ImGui::SameLine();
+        ImGui::Text("%s", FormatMinutesSeconds(values.requeueDelay).c_str());
+        ImGui::Unindent();
+    }
+    page::Spacer();
+
+    SettingCheckbox(cvars, localization.Translate("wait_mmr_before_leaving"), values.waitMmr,
+                    settings::kWaitMmr.name);
+    page::TooltipOnHover(localization.Translate("wait_mmr_before_leaving_tooltip"));
+}
+
+// One radio button of the training mode; a click stores `mode`.
+void ModeButton(CVarManagerWrapper& cvars, const std::string& label, TrainingMode::Mode shown,
+                TrainingMode::Mode mode) {
+    if (ImGui::RadioButton(label.c_str(), shown == mode)) {
+        page::SetCvar(cvars, settings::kMode.name, std::string(TrainingMode::ToString(mode)));
+    }
+}
+
+void DrawModeButtons(CVarManagerWrapper& cvars, LocalizationManager& localization, TrainingMode::Mode shown) {
+    ImGui::Text("%s:", localization.Translate("training_mode").c_str());
+    ModeButton(cvars, localization.Translate("free_play"), shown, TrainingMode::FreePlay);
+    ImGui::SameLine();
+    ModeButton(cvars, localization.Translate("custom_training"), shown, TrainingMode::Custom);
+    ImGui::SameLine();
+    ModeButton(cvars, localization.Translate("workshop"), shown, TrainingMode::Workshop);
+}
+
+} // namespace
+
 void PostplayPlugin::RenderSettings() {
     if (!cvarManager || !AllPresent()) return;   // not loaded yet: nothing to show
     RunGuarded("drawing the settings page", [this] {
@@ -175,46 +226,11 @@ void PostplayPlugin::RenderSettings() {
         page::Spacer();
         RenderKeyBindSetting();
         page::Spacer();
-
-        SettingCheckbox(cvars, localization->Translate("enable_postplay"), values.enabled, settings::kEnabled.name);
-        ImGui::Indent();
-        SettingCheckbox(cvars, localization->Translate("enable_in_competitive"), values.enableCompetitive,
-                        settings::kEnableCompetitive.name);
-        SettingCheckbox(cvars, localization->Translate("enable_in_casual"), values.enableCasual, settings::kEnableCasual.name);
-        ImGui::Unindent();
-        page::Spacer();
-
-        SettingCheckbox(cvars, localization->Translate("auto_requeue"), values.autoRequeue, settings::kRequeue.name);
-        if (values.autoRequeue) {
-            ImGui::Indent();
-            ImGui::Text("%s:", localization->Translate("requeue_delay").c_str());
-            if (ImGui::SliderInt("##RequeueDelay", &values.requeueDelay, 0, kMaxRequeueDelay, "%d")) {
-                page::SetCvar(cvars, settings::kRequeueDelay.name, values.requeueDelay);
-            }
-            ImGui::SameLine();
-            ImGui::Text("%s", FormatMinutesSeconds(values.requeueDelay).c_str());
-            ImGui::Unindent();
-        }
-        page::Spacer();
-
-        SettingCheckbox(cvars, localization->Translate("wait_mmr_before_leaving"), values.waitMmr, settings::kWaitMmr.name);
-        page::TooltipOnHover(localization->Translate("wait_mmr_before_leaving_tooltip"));
+        DrawSwitches(cvars, *localization, values);
         ImGui::NextColumn();
 
         // ---- Right column: follows the mode read at the start of the frame ----
-        ImGui::Text("%s:", localization->Translate("training_mode").c_str());
-        if (ImGui::RadioButton(localization->Translate("free_play").c_str(), values.mode == TrainingMode::FreePlay)) {
-            page::SetCvar(cvars, settings::kMode.name, std::string(TrainingMode::ToString(TrainingMode::FreePlay)));
-        }
-        ImGui::SameLine();
-        if (ImGui::RadioButton(localization->Translate("custom_training").c_str(), values.mode == TrainingMode::Custom)) {
-            page::SetCvar(cvars, settings::kMode.name, std::string(TrainingMode::ToString(TrainingMode::Custom)));
-        }
-        ImGui::SameLine();
-        if (ImGui::RadioButton(localization->Translate("workshop").c_str(), values.mode == TrainingMode::Workshop)) {
-            page::SetCvar(cvars, settings::kMode.name, std::string(TrainingMode::ToString(TrainingMode::Workshop)));
-        }
-
+        DrawModeButtons(cvars, *localization, values.mode);
         if (values.mode == TrainingMode::Custom) {
             ImGui::Indent();
             DrawPackCodeBox(cvars, *localization, customTrainingPackCode->Get());
