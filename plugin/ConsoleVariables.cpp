@@ -7,7 +7,6 @@
 
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
-#include "localization/LocalizationManager.h"
 #include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
 #include "plugin/PostplayPlugin.h"

@@ -5,12 +5,8 @@
 
 class PostplayPluginTestPeer {
 public:
-    static void InitializeManagers(PostplayPlugin& plugin) { plugin._InitializeManagers(); }
     static void InitializeValues(PostplayPlugin& plugin) { plugin._InitializeValues(); }
-    static void InitializeCore(PostplayPlugin& plugin) { plugin._InitializeCore(); }
-    static void RegisterCVars(PostplayPlugin& plugin) { plugin._RegisterCVars(); }
     static void RegisterNotifiers(PostplayPlugin& plugin) { plugin._RegisterNotifiers(); }
-    static void ProcessMatchEnd(PostplayPlugin& plugin, bool mmrUpdated) { plugin._ProcessMatchEnd(mmrUpdated); }
     static void HandleTransition(PostplayPlugin& plugin, float delaySeconds) { plugin._HandleTransition(delaySeconds); }
     static void HandleQueue(PostplayPlugin& plugin, float extraSeconds) { plugin._HandleQueue(extraSeconds); }
     static void LoadTrainingDestination(PostplayPlugin& plugin) { plugin._LoadTrainingDestination(); }
