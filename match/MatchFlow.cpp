@@ -1,4 +1,4 @@
-#include "match/CurrentServer.h"
+#include "match/MatchFlow.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -2,6 +2,8 @@
 // a button back to the game's own language. The choice goes through the localization
 // manager, which stores it in "plugin_language" and makes it active at once, so every
 // label drawn after the row in the same frame is already in the new language.
+#include "settings/LanguageSelector.h"
+
 #include <cstddef>
 #include <iterator>
 #include <string>
@@ -9,7 +11,6 @@
 #include <imgui.h>
 
 #include "localization/LocalizationManager.h"
-#include "settings/SettingsPage.h"
 
 namespace {
 

@@ -10,22 +10,14 @@
 
 #include <imgui.h>
 
-#if defined(_WIN32)
-#include <cstdlib>
-#else
-#include <spawn.h>
-#include <algorithm>
-#include <vector>
-#include <sys/wait.h>
-extern char** environ;
-#endif
-
 #include "localization/LocalizationManager.h"
 #include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "plugin/Settings.h"
+#include "settings/LanguageSelector.h"
+#include "settings/OpenLink.h"
 #include "settings/PageInternal.h"
 #include "training/TrainingMode.h"
 
@@ -103,16 +95,6 @@ void DrawPackCodeBox(CVarManagerWrapper& cvars, LocalizationManager& localizatio
     if (!IsStorablePackCode(packCode)) page::MessageLine(page::kErrorColour, formatHint);
 }
 
-// Only web links made of visible ASCII reach the opener: nothing in them can be read as
-// an option or, on Windows, as a second command.
-bool IsPlainWebLink(const std::string& url) {
-    if (url.rfind("https://", 0) != 0 && url.rfind("http://", 0) != 0) return false;
-    for (const unsigned char c : url) {
-        if (c <= ' ' || c >= 0x7f || c == '"' || c == '^' || c == '&' || c == '|' || c == '<' || c == '>') return false;
-    }
-    return true;
-}
-
 } // namespace
 
 SettingsPageState& PageState() {
@@ -126,37 +108,6 @@ std::string FormatMinutesSeconds(int seconds) {
     const int minutes = seconds / 60;
     const int rest = seconds - minutes * 60;
     return std::to_string(minutes) + (rest < 10 ? ":0" : ":") + std::to_string(rest);
-}
-
-void OpenLink(const char* url) {
-    if (url == nullptr || !IsPlainWebLink(url)) {
-        Log("Refused to open the link {}", url == nullptr ? "" : url);
-        return;
-    }
-#if defined(_WIN32)
-    const std::string command = std::string("start \"\" \"") + url + "\"";
-    (void)std::system(command.c_str());
-#else
-#if defined(__APPLE__)
-    const char* opener = "open";
-#else
-    const char* opener = "xdg-open";
-#endif
-    std::string urlText = url;
-    char* arguments[] = {const_cast<char*>(opener), urlText.data(), nullptr};
-    pid_t child = 0;
-    if (posix_spawnp(&child, opener, nullptr, nullptr, arguments, environ) != 0) {
-        Log("Could not start {} to open {}", opener, urlText);
-        return;
-    }
-    // The opener may wait for the browser, so it is not waited for here: finished openers are
-    // reaped at the next click. No thread is left behind that could outlive the library.
-    static std::vector<pid_t> openers;
-    openers.erase(std::remove_if(openers.begin(), openers.end(),
-                                 [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; }),
-                  openers.end());
-    openers.push_back(child);
-#endif
 }
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "match/CurrentServer.h"
+#include "match/MatchFlow.h"
 #include "support/HostFixture.h"
 #include "support/PostplayPluginTestPeer.h"
 

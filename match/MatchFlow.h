@@ -1,5 +1,6 @@
-// The game the match flow looks at: the online game if there is one, else the current
-// game state; empty when the game handle is empty.
+// The match flow's free helpers (the flow itself is PostplayPlugin's, in MatchFlow.cpp).
+// The game it looks at: the online game if there is one, else the current game state;
+// empty when the game handle is empty.
 #pragma once
 
 #include <memory>

@@ -1,0 +1,5 @@
+// The settings page's language row.
+#pragma once
+
+// The language row: caption, a combo box of the two languages, and a reset button.
+void RenderLanguageSelector();
