@@ -26,10 +26,10 @@ GameThread::GameThread(sim::Host& host) : host(host), thread([this] { Loop(); })
 
 GameThread::~GameThread() {
     {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         stopping = true;
     }
-    wake.notify_all();
+    wake.NotifyAll();
     thread.join();
 }
 
@@ -45,10 +45,10 @@ void GameThread::PressKey(std::string key) {
 
 void GameThread::Enqueue(std::function<void()> task) {
     {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         work.push_back(std::move(task));
     }
-    wake.notify_all();
+    wake.NotifyAll();
 }
 
 void GameThread::Loop() {
@@ -56,8 +56,8 @@ void GameThread::Loop() {
     for (;;) {
         std::deque<std::function<void()>> due;
         {
-            std::unique_lock<std::mutex> lock(mutex);
-            wake.wait_for(lock, kTick, [this] { return stopping || !work.empty(); });
+            MutexLock lock(mutex);
+            if (!stopping && work.empty()) wake.WaitFor(lock, kTick);
             if (stopping) return;
             due.swap(work);
         }

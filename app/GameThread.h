@@ -2,12 +2,12 @@
 // clock following wall time, timers, jobs and hooks) beside the main thread, which draws.
 #pragma once
 
-#include <condition_variable>
 #include <deque>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
+
+#include "host/Mutex.h"
 
 namespace sim {
 class Host;
@@ -31,14 +31,14 @@ public:
     void PressKey(std::string key);
 
 private:
-    void Enqueue(std::function<void()> work);
-    void Loop();
+    void Enqueue(std::function<void()> work) EXCLUDES(mutex);
+    void Loop() EXCLUDES(mutex);
 
     sim::Host& host;
-    std::mutex mutex;                            // guards `work` and `stopping`
-    std::condition_variable wake;
-    std::deque<std::function<void()>> work;
-    bool stopping = false;
+    Mutex mutex;
+    CondVar wake;
+    std::deque<std::function<void()>> work GUARDED_BY(mutex);
+    bool stopping GUARDED_BY(mutex) = false;
     std::thread thread;                          // last: starts once the rest is ready
 };
 

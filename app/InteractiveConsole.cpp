@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "app/ConsoleOutput.h"
 #include "app/LineEditor.h"
 #include "app/StopSignal.h"
+#include "host/Mutex.h"
 #include "sim/Host.h"
 
 namespace app {
@@ -48,7 +48,7 @@ class HeldLines {
 public:
     explicit HeldLines(sim::Host& host) : host(host) {
         host.SetLineSink([this](const sim::ConsoleLine& line) {
-            std::lock_guard<std::mutex> lock(mutex);
+            MutexLock lock(mutex);
             held.push_back(line);
         });
     }
@@ -63,7 +63,7 @@ public:
     HeldLines& operator=(const HeldLines&) = delete;
 
     std::vector<sim::ConsoleLine> Take() {
-        std::lock_guard<std::mutex> lock(mutex);
+        MutexLock lock(mutex);
         return std::exchange(held, {});
     }
 
@@ -73,8 +73,8 @@ public:
 
 private:
     sim::Host& host;
-    std::mutex mutex;
-    std::vector<sim::ConsoleLine> held;
+    Mutex mutex;
+    std::vector<sim::ConsoleLine> held GUARDED_BY(mutex);
 };
 
 } // namespace
