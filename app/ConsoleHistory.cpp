@@ -6,7 +6,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/ConsoleLoop.h"
+#include "app/StdinConsole.h"
 #include "host/PathText.h"
 
 namespace app {

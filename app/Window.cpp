@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "app/ConsoleOutput.h"
-#include "app/GameThread.h"
-#include "app/Panels.h"
-#include "app/Screenshot.h"
+#include "app/WindowGameThread.h"
+#include "app/WindowPanels.h"
+#include "app/WindowScreenshot.h"
 #include "app/StopSignal.h"
 #include "app/WindowKeys.h"
 #include "sim/Host.h"
@@ -85,7 +85,7 @@ private:
 // ImGui's own key handler comes back when this goes.
 class Keyboard {
 public:
-    Keyboard(GLFWwindow* window, GameThread& game) : window(window), game(game) {
+    Keyboard(GLFWwindow* window, WindowGameThread& game) : window(window), game(game) {
         glfwSetWindowUserPointer(window, this);
         imguiKeys = glfwSetKeyCallback(window, &Keyboard::OnKey);
     }
@@ -125,7 +125,7 @@ private:
     }
 
     GLFWwindow* window;
-    GameThread& game;
+    WindowGameThread& game;
     GLFWkeyfun imguiKeys = nullptr;
     std::vector<int> pressedSinceFrame;
     std::vector<KeptRelease> keptReleases;
@@ -181,7 +181,7 @@ Window::~Window() {
     glfwTerminate();
 }
 
-void Window::DrawFrame(Panels& panels) {
+void Window::DrawFrame(WindowPanels& panels) {
     ImGui_ImplOpenGL3_NewFrame();
     ImGui_ImplGlfw_NewFrame();
     ImGui::NewFrame();
@@ -207,9 +207,9 @@ bool Window::WaitForInput(bool busy) {
 
 void Window::Run(sim::Host& host) {
     CatchStopSignals();
-    Panels panels(host);
+    WindowPanels panels(host);
     WakeOnOutput wakeOnOutput(host);
-    GameThread game(host);                       // the game loop runs beside the drawing
+    WindowGameThread game(host);                       // the game loop runs beside the drawing
     Keyboard keyboard(window, game);
     int settleFrames = kSettleFrames;            // the first frames lay the panels out
     while (!glfwWindowShouldClose(window) && !panels.QuitRequested() && !StopRequested()) {
@@ -229,7 +229,7 @@ void Window::Run(sim::Host& host) {
 }
 
 bool Window::SaveScreenshot(sim::Host& host, const std::filesystem::path& file, std::string& error) {
-    Panels panels(host, /*focusConsole=*/false);
+    WindowPanels panels(host, /*focusConsole=*/false);
     Image picture;
     for (int frame = 1; frame <= kScreenshotFrames; ++frame) {
         glfwPollEvents();

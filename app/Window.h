@@ -15,7 +15,7 @@ class Host;
 
 namespace app {
 
-class Panels;
+class WindowPanels;
 
 class Window {
 public:
@@ -39,7 +39,7 @@ public:
 
 private:
     Window(GLFWwindow* window, ImGuiContext* context);
-    void DrawFrame(Panels& panels);
+    void DrawFrame(WindowPanels& panels);
     // Sleeps until input or console output arrives, at most until the idle redraw is due;
     // while `busy`, only takes what has arrived. True when something came before its time.
     bool WaitForInput(bool busy);

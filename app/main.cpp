@@ -18,7 +18,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/ConsoleLoop.h"
+#include "app/StdinConsole.h"
 #include "app/ConsoleOutput.h"
 #include "app/Options.h"
 #include "app/PluginLibrary.h"

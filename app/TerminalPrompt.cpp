@@ -1,4 +1,4 @@
-#include "app/InteractiveConsole.h"
+#include "app/TerminalPrompt.h"
 
 #include <chrono>
 #include <cstdio>
@@ -7,9 +7,9 @@
 
 #include "app/Completion.h"
 #include "app/ConsoleHistory.h"
-#include "app/ConsoleLoop.h"
+#include "app/StdinConsole.h"
 #include "app/ConsoleOutput.h"
-#include "app/LineEditor.h"
+#include "app/TerminalLineEditor.h"
 #include "app/StopSignal.h"
 #include "host/Mutex.h"
 #include "sim/Host.h"
@@ -79,11 +79,11 @@ private:
 
 } // namespace
 
-void RunInteractiveConsole(sim::Host& host) {
+void RunTerminalPrompt(sim::Host& host) {
     CatchStopSignals();                          // SIGTERM ends the run; the editor takes Ctrl+C
     ConsoleHistory history(ConsoleHistory::FileIn(host.Home()));
     HeldLines output(host);
-    LineEditor editor(kPrompt, history.Entries(), [&host] { return ConsoleNames(host); });
+    TerminalLineEditor editor(kPrompt, history.Entries(), [&host] { return ConsoleNames(host); });
     WallClock clock;
     std::fputs(editor.Edits() ? kGreeting : kPlainGreeting, stderr);
 
@@ -92,9 +92,9 @@ void RunInteractiveConsole(sim::Host& host) {
         if (std::vector<sim::ConsoleLine> lines = output.Take(); !lines.empty())
             editor.PrintAbove([&lines] { HeldLines::PrintAll(lines); });
 
-        const LineEditor::Input input = editor.Read(kPollMilliseconds);
-        if (input.kind == LineEditor::Input::End) break;
-        if (input.kind != LineEditor::Input::Line) continue;
+        const TerminalLineEditor::Input input = editor.Read(kPollMilliseconds);
+        if (input.kind == TerminalLineEditor::Input::End) break;
+        if (input.kind != TerminalLineEditor::Input::Line) continue;
 
         if (history.Add(input.line)) editor.Remember(history.Entries().back());
         if (IsQuitCommand(input.line)) break;

@@ -1,4 +1,4 @@
-#include "app/LineEditor.h"
+#include "app/TerminalLineEditor.h"
 
 #include <histedit.h>
 #include <poll.h>
@@ -92,7 +92,7 @@ private:
     struct sigaction previous {};
 };
 
-LineEditor::LineEditor(std::string promptText, const std::vector<std::string>& earlier, Names completionNames)
+TerminalLineEditor::TerminalLineEditor(std::string promptText, const std::vector<std::string>& earlier, Names completionNames)
     : prompt(std::move(promptText)), names(std::move(completionNames)),
       interruptHandler(std::make_unique<ScopedSignalHandler>(SIGINT, &OnInterrupt)),
       resizeHandler(std::make_unique<ScopedSignalHandler>(SIGWINCH, &OnResize)),
@@ -114,35 +114,35 @@ LineEditor::LineEditor(std::string promptText, const std::vector<std::string>& e
     EditLine* el = editor.get();
     el_set(el, EL_EDITOR, "emacs");
     el_set(el, EL_CLIENTDATA, static_cast<void*>(this));
-    el_set(el, EL_PROMPT, &LineEditor::PromptText);
+    el_set(el, EL_PROMPT, &TerminalLineEditor::PromptText);
     el_set(el, EL_HIST, history, entries.get());
-    el_set(el, EL_GETCFN, &LineEditor::ReadCharacter);
+    el_set(el, EL_GETCFN, &TerminalLineEditor::ReadCharacter);
     // The wide form keeps these (static) names as they are; the narrow one copies them and
     // never frees the copies.
-    el_wset(el, EL_ADDFN, L"postplay-complete", L"complete a command or variable name", &LineEditor::CompleteKey);
+    el_wset(el, EL_ADDFN, L"postplay-complete", L"complete a command or variable name", &TerminalLineEditor::CompleteKey);
     el_wset(el, EL_ADDFN, L"postplay-end-or-delete", L"end the input on an empty line, else delete",
-            &LineEditor::EndOrDeleteKey);
+            &TerminalLineEditor::EndOrDeleteKey);
     el_set(el, EL_BIND, "^I", "postplay-complete", nullptr);
     el_set(el, EL_BIND, "^D", "postplay-end-or-delete", nullptr);
     el_source(el, nullptr);                      // the user's own ~/.editrc, as other programs read it
 }
 
-LineEditor::~LineEditor() {
+TerminalLineEditor::~TerminalLineEditor() {
     if (shown) {
         if (!plain) Finish();
         WriteError("\n");                        // leave the shell's prompt a fresh line
     }
 }
 
-LineEditor& LineEditor::Of(EditLine* el) {
+TerminalLineEditor& TerminalLineEditor::Of(EditLine* el) {
     void* data = nullptr;
     el_get(el, EL_CLIENTDATA, &data);
-    return *static_cast<LineEditor*>(data);
+    return *static_cast<TerminalLineEditor*>(data);
 }
 
-char* LineEditor::PromptText(EditLine* el) { return Of(el).prompt.data(); }
+char* TerminalLineEditor::PromptText(EditLine* el) { return Of(el).prompt.data(); }
 
-LineEditor::Input LineEditor::Read(int milliseconds) {
+TerminalLineEditor::Input TerminalLineEditor::Read(int milliseconds) {
     if (plain) return ReadPlain(milliseconds);
     Show();
     HandleSignals();
@@ -173,7 +173,7 @@ LineEditor::Input LineEditor::Read(int milliseconds) {
 // Ctrl+C (also when pressed while a command ran) clears the line; a new terminal size is
 // told to libedit; after a stop, the terminal goes back to editing mode and the line is
 // drawn again.
-void LineEditor::HandleSignals() {
+void TerminalLineEditor::HandleSignals() {
     if (interrupted) ClearLine();
     if (resized) {
         resized = 0;
@@ -187,13 +187,13 @@ void LineEditor::HandleSignals() {
     }
 }
 
-void LineEditor::Remember(const std::string& line) {
+void TerminalLineEditor::Remember(const std::string& line) {
     if (plain) return;
     HistEvent event;
     history(entries.get(), &event, H_ENTER, line.c_str());
 }
 
-void LineEditor::PrintAbove(const std::function<void()>& print) {
+void TerminalLineEditor::PrintAbove(const std::function<void()>& print) {
     const bool wasShown = shown;
     if (wasShown && !plain) Hide();
     print();
@@ -203,7 +203,7 @@ void LineEditor::PrintAbove(const std::function<void()>& print) {
 
 // The terminal's own line editing: what it hands over is split into lines. At the end of
 // the input, a last line without its line break still counts.
-LineEditor::Input LineEditor::ReadPlain(int milliseconds) {
+TerminalLineEditor::Input TerminalLineEditor::ReadPlain(int milliseconds) {
     if (interrupted) {
         interrupted = 0;                         // the terminal has dropped the line itself
         WriteError("\n");
@@ -232,7 +232,7 @@ LineEditor::Input LineEditor::ReadPlain(int milliseconds) {
     return input;
 }
 
-bool LineEditor::TakePendingLine(std::string& line) {
+bool TerminalLineEditor::TakePendingLine(std::string& line) {
     const std::size_t end = pending.find('\n');
     if (end == std::string::npos) return false;
     line = pending.substr(0, end);
@@ -242,7 +242,7 @@ bool LineEditor::TakePendingLine(std::string& line) {
 }
 
 // Puts the prompt up and the terminal in editing mode, with an empty line.
-void LineEditor::Show() {
+void TerminalLineEditor::Show() {
     if (shown) return;
     el_set(editor.get(), EL_UNBUFFERED, 1);
     shown = true;
@@ -250,7 +250,7 @@ void LineEditor::Show() {
 
 // Takes the prompt and the line off the screen, leaving the cursor at the start of the row
 // where the prompt began, which libedit redraws from.
-void LineEditor::Hide() {
+void TerminalLineEditor::Hide() {
     const LineInfo* line = el_line(editor.get());
     const std::string beforeCursor = prompt + std::string(line->buffer, line->cursor);
     const int rowsAbove = DisplayWidth(beforeCursor) / TerminalColumns();
@@ -261,19 +261,19 @@ void LineEditor::Hide() {
 }
 
 // The terminal back in its usual mode; the next Show starts a new line.
-void LineEditor::Finish() {
+void TerminalLineEditor::Finish() {
     el_set(editor.get(), EL_UNBUFFERED, 0);
     shown = false;
 }
 
-void LineEditor::ClearLine() {
+void TerminalLineEditor::ClearLine() {
     interrupted = 0;
     WriteError("^C\n");
     Finish();
     Show();
 }
 
-void LineEditor::ListMatches(const std::vector<std::string>& matches) {
+void TerminalLineEditor::ListMatches(const std::vector<std::string>& matches) {
     std::string text = "\n";
     for (const std::string& row : InColumns(matches, static_cast<std::size_t>(TerminalColumns())))
         text += row + "\n";
@@ -282,7 +282,7 @@ void LineEditor::ListMatches(const std::vector<std::string>& matches) {
 
 // Reads one character for libedit, so that the end of the input is known for sure (libedit
 // reports an emptied line the same way as an end).
-int LineEditor::ReadCharacter(EditLine* el, wchar_t* character) {
+int TerminalLineEditor::ReadCharacter(EditLine* el, wchar_t* character) {
     std::mbstate_t state{};
     for (;;) {
         char byte = 0;
@@ -300,8 +300,8 @@ int LineEditor::ReadCharacter(EditLine* el, wchar_t* character) {
     }
 }
 
-unsigned char LineEditor::CompleteKey(EditLine* el, int) {
-    LineEditor& self = Of(el);
+unsigned char TerminalLineEditor::CompleteKey(EditLine* el, int) {
+    TerminalLineEditor& self = Of(el);
     const LineInfo* line = el_line(el);
     const Completion completion = Complete(std::string(line->buffer, line->cursor), self.names());
     if (completion.matches.empty()) return CC_REFRESH_BEEP;
@@ -311,7 +311,7 @@ unsigned char LineEditor::CompleteKey(EditLine* el, int) {
     return CC_REDISPLAY;
 }
 
-unsigned char LineEditor::EndOrDeleteKey(EditLine* el, int) {
+unsigned char TerminalLineEditor::EndOrDeleteKey(EditLine* el, int) {
     const LineInfo* line = el_line(el);
     if (line->buffer == line->lastchar) {
         Of(el).endAsked = true;

@@ -1,4 +1,4 @@
-#include "app/ConsoleInput.h"
+#include "app/WindowConsoleInput.h"
 
 #include <imgui.h>
 #include <imgui_stdlib.h>
@@ -16,16 +16,16 @@ void Replace(ImGuiInputTextCallbackData* data, const std::string& text) {
 
 } // namespace
 
-ConsoleInput::ConsoleInput(const sim::Host& host)
+WindowConsoleInput::WindowConsoleInput(const sim::Host& host)
     : names([&host] { return ConsoleNames(host); }),
       history(ConsoleHistory::FileIn(host.Home())),
       position(history.Entries().size()) {}
 
-bool ConsoleInput::Draw(const char* label, std::string& text) {
+bool WindowConsoleInput::Draw(const char* label, std::string& text) {
     const ImGuiInputTextFlags flags = ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_CallbackHistory |
                                       ImGuiInputTextFlags_CallbackCompletion | ImGuiInputTextFlags_CallbackEdit;
     ImGui::SetNextItemWidth(-1);
-    if (!ImGui::InputText(label, &text, flags, &ConsoleInput::OnInputEvent, this)) return false;
+    if (!ImGui::InputText(label, &text, flags, &WindowConsoleInput::OnInputEvent, this)) return false;
     history.Add(text);
     position = history.Entries().size();
     draft.clear();
@@ -33,8 +33,8 @@ bool ConsoleInput::Draw(const char* label, std::string& text) {
     return true;
 }
 
-int ConsoleInput::OnInputEvent(ImGuiInputTextCallbackData* data) {
-    ConsoleInput& self = *static_cast<ConsoleInput*>(data->UserData);
+int WindowConsoleInput::OnInputEvent(ImGuiInputTextCallbackData* data) {
+    WindowConsoleInput& self = *static_cast<WindowConsoleInput*>(data->UserData);
     switch (data->EventFlag) {
     case ImGuiInputTextFlags_CallbackHistory:
         self.Recall(data, data->EventKey == ImGuiKey_UpArrow);
@@ -51,7 +51,7 @@ int ConsoleInput::OnInputEvent(ImGuiInputTextCallbackData* data) {
     return 0;
 }
 
-void ConsoleInput::Recall(ImGuiInputTextCallbackData* data, bool older) {
+void WindowConsoleInput::Recall(ImGuiInputTextCallbackData* data, bool older) {
     const std::vector<std::string>& entries = history.Entries();
     if (position > entries.size()) position = entries.size();
     if (older) {
@@ -65,7 +65,7 @@ void ConsoleInput::Recall(ImGuiInputTextCallbackData* data, bool older) {
     Replace(data, position == entries.size() ? draft : entries[position]);
 }
 
-void ConsoleInput::CompleteWord(ImGuiInputTextCallbackData* data) {
+void WindowConsoleInput::CompleteWord(ImGuiInputTextCallbackData* data) {
     const std::string beforeCursor(data->Buf, static_cast<std::size_t>(data->CursorPos));
     const Completion completion = Complete(beforeCursor, names());
     matches.clear();

@@ -18,9 +18,9 @@ class Host;
 
 namespace app {
 
-class ConsoleInput {
+class WindowConsoleInput {
 public:
-    explicit ConsoleInput(const sim::Host& host);
+    explicit WindowConsoleInput(const sim::Host& host);
 
     // Draws the input line (full width); true when Enter was pressed on it. The line is then
     // in the history and `text` still holds it.

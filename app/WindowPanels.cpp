@@ -1,4 +1,4 @@
-#include "app/Panels.h"
+#include "app/WindowPanels.h"
 
 #include <imgui.h>
 #include <imgui_internal.h>
@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "app/ConsoleLoop.h"
+#include "app/StdinConsole.h"
 #include "app/ConsoleOutput.h"
 #include "host/PluginSettingsWindow.h"
 #include "sim/Host.h"
@@ -65,10 +65,10 @@ void RadioInRow(const char* label, int* value, int button) {
 
 } // namespace
 
-Panels::Panels(sim::Host& host, bool focusConsole)
+WindowPanels::WindowPanels(sim::Host& host, bool focusConsole)
     : host(host), consoleInput(host), focusInput(focusConsole) {}
 
-void Panels::Draw() {
+void WindowPanels::Draw() {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     const float room = display.x - 3 * kMargin;  // for the settings window and the side panels
     const float sideWidth = std::max(std::min(kSideMinWidth, room / 2), room - kSettingsWidth);
@@ -79,20 +79,20 @@ void Panels::Draw() {
     DrawConsole(sideX, sideWidth);
 }
 
-void Panels::RunQueuedCommands() {
+void WindowPanels::RunQueuedCommands() {
     for (const std::string& command : std::exchange(queued, {})) host.RunInput(command);
 }
 
-std::vector<std::string> Panels::TakeQueuedCommands() { return std::exchange(queued, {}); }
+std::vector<std::string> WindowPanels::TakeQueuedCommands() { return std::exchange(queued, {}); }
 
-void Panels::Queue(std::string command) { queued.push_back(std::move(command)); }
+void WindowPanels::Queue(std::string command) { queued.push_back(std::move(command)); }
 
-void Panels::Submit(std::string line) {
+void WindowPanels::Submit(std::string line) {
     if (IsQuitCommand(line)) quit = true;
     else if (!IsBlank(line)) Queue(std::move(line));
 }
 
-void Panels::DrawSettings(float width) {
+void WindowPanels::DrawSettings(float width) {
     PlaceNextWindow(kMargin, kMargin, width, ImGui::GetIO().DisplaySize.y - 2 * kMargin);
     if (ImGui::Begin("Settings", nullptr, kPanelFlags | ImGuiWindowFlags_HorizontalScrollbar)) {
         const bool drawn = host.DrawSettingsPage([this](BakkesMod::Plugin::PluginSettingsWindow& page) {
@@ -118,7 +118,7 @@ void Panels::DrawSettings(float width) {
     ImGui::End();
 }
 
-void Panels::DrawGame(float x, float width) {
+void WindowPanels::DrawGame(float x, float width) {
     // As tall as its content, and at most half the display, so that the console has the rest.
     ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), ImVec2(width, ImGui::GetIO().DisplaySize.y / 2));
     PlaceNextWindow(x, kMargin, width, 0.0f);
@@ -146,7 +146,7 @@ void Panels::DrawGame(float x, float width) {
     ImGui::End();
 }
 
-void Panels::DrawGameButtons() {
+void WindowPanels::DrawGameButtons() {
     ImGui::SetNextItemWidth(140);
     ImGui::InputInt("Playlist id", &playlistId);
     if (ButtonInRow("Start match")) Queue("sim_match " + std::to_string(playlistId));
@@ -167,7 +167,7 @@ void Panels::DrawGameButtons() {
     if (ButtonInRow("Reload plug-in")) Queue("sim_reload");
 }
 
-void Panels::DrawConsole(float x, float width) {
+void WindowPanels::DrawConsole(float x, float width) {
     const float top = gameBottom + kMargin;
     PlaceNextWindow(x, top, width, std::max(1.0f, ImGui::GetIO().DisplaySize.y - kMargin - top));
     if (ImGui::Begin("Console", nullptr, kPanelFlags)) {
@@ -192,7 +192,7 @@ void Panels::DrawConsole(float x, float width) {
     ImGui::End();
 }
 
-void Panels::TakeNewLines() {
+void WindowPanels::TakeNewLines() {
     if (host.LineCount() < linesTaken) {         // the host's log was cleared
         log.clear();
         logTops.clear();
@@ -204,7 +204,7 @@ void Panels::TakeNewLines() {
     }
 }
 
-void Panels::MeasureLog(float wrapWidth) {
+void WindowPanels::MeasureLog(float wrapWidth) {
     if (wrapWidth != logWidth) logTops.clear();
     logWidth = wrapWidth;
     if (logTops.empty()) logTops.push_back(0.0f);
@@ -218,7 +218,7 @@ void Panels::MeasureLog(float wrapWidth) {
 
 // Long lines wrap at the panel's edge. Only the lines in view are laid out; the log's full
 // height still gives the scroll bar its size.
-void Panels::DrawConsoleLog() {
+void WindowPanels::DrawConsoleLog() {
     TakeNewLines();
     MeasureLog(ImGui::GetContentRegionAvail().x);
     const bool following = ImGui::GetScrollY() >= ImGui::GetScrollMaxY();

@@ -11,6 +11,6 @@ namespace app {
 
 // Returns at "quit" or "exit", at Ctrl+D on an empty line, when the terminal goes away or
 // on SIGTERM. Ctrl+C clears the line being typed.
-void RunInteractiveConsole(sim::Host& host);
+void RunTerminalPrompt(sim::Host& host);
 
 } // namespace app

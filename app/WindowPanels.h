@@ -2,7 +2,7 @@
 // with the plug-in's page, the console, and the game panel with the simulated events.
 // Commands asked for while drawing are kept and handed over after the frame (to the game
 // thread in the window), so the plug-in is never reloaded or driven from inside a frame.
-// Panels draw on the main thread; the host calls they make are safe beside the game thread.
+// WindowPanels draw on the main thread; the host calls they make are safe beside the game thread.
 // They share the display between them: the settings window on the left, as wide as the
 // page needs when there is room (it scrolls when there is not), the game panel at the top
 // right, as tall as its content, and the console below it.
@@ -13,14 +13,14 @@
 #include <string>
 #include <vector>
 
-#include "app/ConsoleInput.h"
+#include "app/WindowConsoleInput.h"
 #include "sim/Host.h"
 
 namespace app {
 
-class Panels {
+class WindowPanels {
 public:
-    explicit Panels(sim::Host& host, bool focusConsole = true);
+    explicit WindowPanels(sim::Host& host, bool focusConsole = true);
 
     void Draw();                                 // between ImGui::NewFrame and ImGui::Render; fills the display
     void RunQueuedCommands();                    // after the frame, on the calling thread
@@ -44,7 +44,7 @@ private:
     void Submit(std::string line);
 
     sim::Host& host;
-    ConsoleInput consoleInput;                   // history and completion of the input line
+    WindowConsoleInput consoleInput;                   // history and completion of the input line
     std::vector<std::string> queued;
     std::size_t linesTaken = 0;                  // the host's lines copied so far
     std::vector<LogLine> log;

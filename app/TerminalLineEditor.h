@@ -19,16 +19,16 @@ namespace app {
 
 class ScopedSignalHandler;
 
-class LineEditor {
+class TerminalLineEditor {
 public:
     using Names = std::function<std::vector<std::string>()>;
 
     // `entries`: earlier lines, oldest first, for Up and Down. `names`: the completion
     // candidates, asked for at each Tab.
-    LineEditor(std::string prompt, const std::vector<std::string>& entries, Names names);
-    ~LineEditor();                               // leaves the terminal as it found it
-    LineEditor(const LineEditor&) = delete;
-    LineEditor& operator=(const LineEditor&) = delete;
+    TerminalLineEditor(std::string prompt, const std::vector<std::string>& entries, Names names);
+    ~TerminalLineEditor();                               // leaves the terminal as it found it
+    TerminalLineEditor(const TerminalLineEditor&) = delete;
+    TerminalLineEditor& operator=(const TerminalLineEditor&) = delete;
 
     struct Input {
         enum Kind { Nothing, Line, End } kind = Nothing;
@@ -56,7 +56,7 @@ private:
     static unsigned char CompleteKey(editline* editor, int key);
     static unsigned char EndOrDeleteKey(editline* editor, int key);
     static char* PromptText(editline* editor);
-    static LineEditor& Of(editline* editor);
+    static TerminalLineEditor& Of(editline* editor);
 
     void HandleSignals();
     void Show();

@@ -15,7 +15,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/Panels.h"
+#include "app/WindowPanels.h"
 #include "settings/FolderStatus.h"
 #include "settings/PageInternal.h"
 #include "support/HostFixture.h"
@@ -26,7 +26,7 @@ constexpr int kEnterKey = 13;  // any free slot of the key table
 
 } // namespace
 
-class PanelsTest : public HostFixture {
+class WindowPanelsTest : public HostFixture {
 protected:
     void SetUp() override {
         LoadPlugin();
@@ -39,7 +39,7 @@ protected:
         unsigned char* pixels = nullptr;
         int width = 0, height = 0;
         io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
-        panels = std::make_unique<app::Panels>(*host);
+        panels = std::make_unique<app::WindowPanels>(*host);
         Frame();  // the console input asks for the keyboard focus
         Frame();  // and has it from this frame on
     }
@@ -69,10 +69,10 @@ protected:
     }
 
     ImGuiContext* context = nullptr;
-    std::unique_ptr<app::Panels> panels;
+    std::unique_ptr<app::WindowPanels> panels;
 };
 
-TEST_F(PanelsTest, ALineTypedInTheConsoleRunsAfterTheFrameNotDuringIt) {
+TEST_F(WindowPanelsTest, ALineTypedInTheConsoleRunsAfterTheFrameNotDuringIt) {
     EXPECT_FALSE(TypeLine("sim_match 11"));
     TakeLines();
 
@@ -84,7 +84,7 @@ TEST_F(PanelsTest, ALineTypedInTheConsoleRunsAfterTheFrameNotDuringIt) {
     EXPECT_THAT(TakeLines(), ::testing::IsEmpty()) << "a command runs once";
 }
 
-TEST_F(PanelsTest, TheConsoleKeepsTheFocusForTheNextLine) {
+TEST_F(WindowPanelsTest, TheConsoleKeepsTheFocusForTheNextLine) {
     TypeLine("sim_match 11");
     panels->RunQueuedCommands();
     ASSERT_EQ(host->Status(), "game: match 11; search: off");
@@ -95,7 +95,7 @@ TEST_F(PanelsTest, TheConsoleKeepsTheFocusForTheNextLine) {
     EXPECT_EQ(host->Status(), "game: menu; search: off");
 }
 
-TEST_F(PanelsTest, QuitInTheConsoleEndsTheWindowWithoutRunningAnything) {
+TEST_F(WindowPanelsTest, QuitInTheConsoleEndsTheWindowWithoutRunningAnything) {
     TypeLine("  quit ");
     TakeLines();
     panels->RunQueuedCommands();
@@ -104,7 +104,7 @@ TEST_F(PanelsTest, QuitInTheConsoleEndsTheWindowWithoutRunningAnything) {
     EXPECT_THAT(TakeLines(), ::testing::IsEmpty());
 }
 
-TEST_F(PanelsTest, TheSettingsWindowDrawsThePluginsPageInTheHostsContext) {
+TEST_F(WindowPanelsTest, TheSettingsWindowDrawsThePluginsPageInTheHostsContext) {
     Frame();
 
     ImGuiWindow* settings = ImGui::FindWindowByName("Settings");
@@ -116,7 +116,7 @@ TEST_F(PanelsTest, TheSettingsWindowDrawsThePluginsPageInTheHostsContext) {
     EXPECT_TRUE(pageHasContent);
 }
 
-TEST_F(PanelsTest, TheSettingsWindowStaysUpWhenNoPluginIsLoaded) {
+TEST_F(WindowPanelsTest, TheSettingsWindowStaysUpWhenNoPluginIsLoaded) {
     host->UnloadPlugin();
 
     Frame();  // must not reach the released plug-in object
@@ -126,7 +126,7 @@ TEST_F(PanelsTest, TheSettingsWindowStaysUpWhenNoPluginIsLoaded) {
 
 // The plug-in's page in the settings window at the window's default size, in both languages and
 // in every state of the training destination, with every optional row of the page shown.
-class SettingsPageLayout : public PanelsTest,
+class SettingsPageLayout : public WindowPanelsTest,
                            public ::testing::WithParamInterface<std::tuple<const char*, const char*>> {
 protected:
     // The texts are drawn in a measuring font: the advances (the layout) stay, but each glyph's
@@ -134,7 +134,7 @@ protected:
     // the glyphs of a text that start beyond the clip edge; with these, none is left out, and a
     // text's drawing ends exactly where the text does, blank or not.
     void SetUp() override {
-        PanelsTest::SetUp();
+        WindowPanelsTest::SetUp();
         for (ImFontGlyph& glyph : ImGui::GetIO().Fonts->Fonts[0]->Glyphs) {
             glyph.X0 = -1.0e6f;
             glyph.X1 = glyph.AdvanceX;

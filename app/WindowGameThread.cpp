@@ -1,4 +1,4 @@
-#include "app/GameThread.h"
+#include "app/WindowGameThread.h"
 
 #include <chrono>
 #include <utility>
@@ -22,9 +22,9 @@ bool HasBind(const sim::Host& host, const std::string& key) {
 
 } // namespace
 
-GameThread::GameThread(sim::Host& host) : host(host), thread([this] { Loop(); }) {}
+WindowGameThread::WindowGameThread(sim::Host& host) : host(host), thread([this] { Loop(); }) {}
 
-GameThread::~GameThread() {
+WindowGameThread::~WindowGameThread() {
     {
         MutexLock lock(mutex);
         stopping = true;
@@ -33,17 +33,17 @@ GameThread::~GameThread() {
     thread.join();
 }
 
-void GameThread::Post(std::string line) {
+void WindowGameThread::Post(std::string line) {
     Enqueue([this, line = std::move(line)] { host.RunInput(line); });
 }
 
-void GameThread::PressKey(std::string key) {
+void WindowGameThread::PressKey(std::string key) {
     Enqueue([this, key = std::move(key)] {
         if (HasBind(host, key)) host.PressKey(key);
     });
 }
 
-void GameThread::Enqueue(std::function<void()> task) {
+void WindowGameThread::Enqueue(std::function<void()> task) {
     {
         MutexLock lock(mutex);
         work.push_back(std::move(task));
@@ -51,7 +51,7 @@ void GameThread::Enqueue(std::function<void()> task) {
     wake.NotifyAll();
 }
 
-void GameThread::Loop() {
+void WindowGameThread::Loop() {
     auto last = std::chrono::steady_clock::now();
     for (;;) {
         std::deque<std::function<void()>> due;

@@ -1,4 +1,4 @@
-#include "app/Screenshot.h"
+#include "app/WindowScreenshot.h"
 
 #include <GL/gl.h>
 #include <stb/stb_image_write.h>

@@ -1,4 +1,4 @@
-#include "app/ConsoleLoop.h"
+#include "app/StdinConsole.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -14,7 +14,7 @@
 
 #include "app/StopSignal.h"
 #else
-#include "app/InteractiveConsole.h"
+#include "app/TerminalPrompt.h"
 #endif
 #include "sim/Host.h"
 
@@ -74,7 +74,7 @@ void RunConsole(sim::Host& host) {
 }
 #else
 void RunConsole(sim::Host& host) {
-    if (isatty(STDIN_FILENO)) RunInteractiveConsole(host);
+    if (isatty(STDIN_FILENO)) RunTerminalPrompt(host);
     else RunPipedConsole(host, std::cin);
 }
 #endif

@@ -15,12 +15,12 @@ class Host;
 
 namespace app {
 
-class GameThread {
+class WindowGameThread {
 public:
-    explicit GameThread(sim::Host& host);        // starts the loop
-    ~GameThread();                               // stops it and waits; work not run yet is dropped
-    GameThread(const GameThread&) = delete;
-    GameThread& operator=(const GameThread&) = delete;
+    explicit WindowGameThread(sim::Host& host);        // starts the loop
+    ~WindowGameThread();                               // stops it and waits; work not run yet is dropped
+    WindowGameThread(const WindowGameThread&) = delete;
+    WindowGameThread& operator=(const WindowGameThread&) = delete;
 
     // Runs `line` as console input on the game thread, after the work posted before it.
     // Any thread may call it.

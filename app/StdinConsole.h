@@ -1,5 +1,5 @@
 // Standard input as the host's console. At a terminal it is an editing prompt on standard
-// error with a clock that follows wall time (app/InteractiveConsole.h); from a pipe or file
+// error with a clock that follows wall time (app/TerminalPrompt.h); from a pipe or file
 // the lines run like a script. Either way a line "quit" / "exit" ends the console.
 #pragma once
 
