@@ -1,4 +1,4 @@
-/* File-system faults for scripts/soak.py, put in front of the C library with LD_PRELOAD.
+/* File-system faults for scripts/soak (the soak driver), put in front of the C library with LD_PRELOAD.
  *
  * SOAK_FAULT="CALL:ERRNO:TEXT[:SKIP]" makes one kind of call fail with ERRNO when the path
  * it names holds TEXT, after the first SKIP such calls (default 0) went through:
