@@ -14,6 +14,7 @@
 #include "plugin/NarrowPath.h"
 #include "plugin/PluginEntry.h"
 #include "storage/PersistentStorage.h"
+#include "training/DestinationLoader.h"
 
 const char kPluginMainSource[] = __FILE__; // external linkage: declared in PluginEntry.h
 
@@ -85,3 +86,7 @@ void PostplayPlugin::_InitializeManagers() {
 
 // Fresh copies with their start values; registration then sets each from its variable.
 void PostplayPlugin::_InitializeValues() { static_cast<SettingCopies&>(*this) = SettingCopies::Fresh(); }
+
+void PostplayPlugin::_LoadTrainingDestination() {
+    LoadTrainingDestination(*cvarManager, *trainingMode, *customTrainingPackCode, *workshopMapsFolder, *workshopMap);
+}

@@ -132,7 +132,7 @@ private:
     void _HandleTransition(float delaySeconds);
     void _HandleQueue(float extraSeconds);
 
-    // Destination loading (training/DestinationLoader.cpp)
+    // Destination loading (training/DestinationLoader.h)
     void _LoadTrainingDestination();
 
     std::uint64_t onlineGamesEntered = 0;       // game thread only; tells a re-queue's match from later ones

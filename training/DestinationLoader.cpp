@@ -1,10 +1,11 @@
+#include "training/DestinationLoader.h"
+
 #include <string>
 
 #include "host/CVarManagerWrapper.h"
 #include "plugin/Log.h"
-#include "plugin/PostplayPlugin.h"
 #include "training/TrainingMode.h"
-#include "training/WorkshopMaps.h"
+#include "training/WorkshopPaths.h"
 
 namespace {
 
@@ -17,12 +18,13 @@ bool CanTravelInConsoleLine(const std::string& text) {
 
 } // namespace
 
-void PostplayPlugin::_LoadTrainingDestination() {
-    switch (*trainingMode) {
+void LoadTrainingDestination(CVarManagerWrapper& cvars, TrainingMode::Mode mode, SharedText& packCode,
+                             const SharedText& mapsFolder, const SharedText& selectedMap) {
+    switch (mode) {
     case TrainingMode::Custom: {
         // The check upper-cases the kept code in place, in one step with reading it.
         std::string code;
-        const bool valid = customTrainingPackCode->Update([&code](std::string& kept) {
+        const bool valid = packCode.Update([&code](std::string& kept) {
             const bool accepted = ValidateTrainingPackCode(kept);
             code = kept;
             return accepted;
@@ -31,17 +33,17 @@ void PostplayPlugin::_LoadTrainingDestination() {
             Log("Invalid training pack code: {}", code);
             return;
         }
-        cvarManager->executeCommand("load_training " + code, true);
+        cvars.executeCommand("load_training " + code, true);
         return;
     }
     case TrainingMode::Workshop: {
-        const std::string map = workshopMap->Get();
+        const std::string map = selectedMap.Get();
         if (map.empty()) {
             Log("No workshop map selected");
             return;
         }
         // The command keeps the stored form: folder, a backslash, entry; nothing normalised.
-        const std::string mapPath = workshopMapsFolder->Get() + "\\" + map;
+        const std::string mapPath = mapsFolder.Get() + "\\" + map;
         if (!IsWorkshopMapFile(mapPath)) {
             Log("Invalid workshop maps folder or map");
             return;
@@ -52,11 +54,11 @@ void PostplayPlugin::_LoadTrainingDestination() {
             Log("Workshop map path cannot be used in a console command: {}", mapPath);
             return;
         }
-        cvarManager->executeCommand("load_workshop " + mapPath, true);
+        cvars.executeCommand("load_workshop " + mapPath, true);
         return;
     }
     case TrainingMode::FreePlay:
         break;
     }
-    cvarManager->executeCommand("load_freeplay", true);
+    cvars.executeCommand("load_freeplay", true);
 }
