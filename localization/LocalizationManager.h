@@ -1,6 +1,6 @@
 // The plug-in's texts in English ("INT") and French ("FRA") and the choice of language.
 // One instance per loaded library, never destroyed; the load sequence initialises it on
-// every load. The active language follows "plugin_language", whose default is the game's
+// every load. The active language follows the language setting, whose default is the game's
 // own language.
 //
 // Threads: the tables and aliases are written only by Initialize (before anything draws)

@@ -1,6 +1,6 @@
 // The key-bind row of the settings page: the player types a key name, and the bind button
 // binds that key to the toggle command, drops the plug-in's previous bind and records the
-// key in "pp_toggle_bind". A warning shows while the typed key runs some other command.
+// key in the toggle-bind setting. A warning shows while the typed key runs some other command.
 #include <string>
 #include <utility>
 

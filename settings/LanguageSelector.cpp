@@ -1,6 +1,6 @@
 // The language row of the settings page: a caption, a combo box of the two languages and
 // a button back to the game's own language. The choice goes through the localization
-// manager, which stores it in "plugin_language" and makes it active at once, so every
+// manager, which stores it in the language setting and makes it active at once, so every
 // label drawn after the row in the same frame is already in the new language.
 #include "settings/LanguageSelector.h"
 

@@ -6,14 +6,14 @@
 //
 // Sound behaviour beyond the plain format:
 //   - Nothing is written before the stored values were loaded (a write requested earlier,
-//     by "writeconfig" or by destruction, is skipped), so an early write never replaces
+//     by the write command or by destruction, is skipped), so an early write never replaces
 //     the saved settings with defaults.
 //   - The path handed to the host's loadCfg is the platform's narrow form of the file
 //     name. When that form cannot name the file, nothing is loaded and nothing is ever
 //     written, so the saved settings are left untouched; one log line says so.
 //   - No caller waits for the disk: a change hands the write to the storage's writer
 //     thread and returns. Changes that arrive while it writes are coalesced into one more
-//     write, and the file written last holds the latest values. "writeconfig" (and a direct
+//     write, and the file written last holds the latest values. The write command (and a direct
 //     WriteStorageFile) returns once a write that covers the values of that moment is done,
 //     so scripts and tests use it as the point after which the file is settled. A run of
 //     failed writes with the same reason logs one line.

@@ -1,4 +1,4 @@
-// The three training destinations, their text forms (the values of "pp_mode") and the
+// The three training destinations, their text forms (the values of the mode setting) and the
 // training pack code rule.
 #pragma once
 
