@@ -5,6 +5,8 @@
 // beside the page: a frame never waits for the drive. Only the refresh step, which the
 // player starts, checks the folder and scans it in the frame. File-system trouble never
 // leaves a frame: a folder whose status cannot be read counts as one that does not exist.
+#include "settings/WorkshopMapPanel.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <memory>

@@ -1,0 +1,5 @@
+// The English and French texts of every translation key, loaded into the localization
+// manager by LocalizationManager::LoadTranslations.
+#pragma once
+
+#include "localization/LocalizationManager.h"
