@@ -8,11 +8,9 @@
 // Every setting lives in a console variable; the cells are typed copies kept in step by
 // the variables' change callbacks, read by the match flow and the settings page.
 //
-// Threads: the game thread runs hooks, timers, jobs, MMR notifications and console input;
-// the rendering thread runs RenderSettings and whatever the page changes (change callbacks,
-// scans, cfg writes, language switches). The cells are therefore atomics or guarded texts
-// (plugin/SharedCells.h), the map list is swapped whole, and no plug-in lock is held while
-// the host is called. transitionPending is the game thread's alone.
+// Threads: the README's "Threads" section describes the two threads and what runs on each.
+// Here: the cells are atomics or guarded texts (plugin/SharedCells.h), RenderSettings and
+// its panels run on the rendering thread, and transitionPending is the game thread's alone.
 //
 // Host callbacks hold plain pointers to this object. Timers and jobs that could outlive
 // it also capture LifetimeToken() and do nothing once the token has expired.
