@@ -17,6 +17,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <shared_mutex>
 
 #if defined(__clang__)
 #define PP_THREAD_ANNOTATION(x) __attribute__((x))
@@ -32,6 +33,8 @@
 #define EXCLUDES(...) PP_THREAD_ANNOTATION(locks_excluded(__VA_ARGS__))
 #define ACQUIRE(...) PP_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define RELEASE(...) PP_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+#define ACQUIRE_SHARED(...) PP_THREAD_ANNOTATION(acquire_shared_capability(__VA_ARGS__))
+#define RELEASE_SHARED(...) PP_THREAD_ANNOTATION(release_shared_capability(__VA_ARGS__))
 #define RETURN_CAPABILITY(x) PP_THREAD_ANNOTATION(lock_returned(x))
 #define NO_THREAD_SAFETY_ANALYSIS PP_THREAD_ANNOTATION(no_thread_safety_analysis)
 
@@ -72,6 +75,46 @@ private:
     friend class CondVar;
     Mutex& mutex;
     bool held = true;
+};
+
+// A mutex many threads may hold shared at once, or one thread alone.
+class CAPABILITY("shared mutex") SharedMutex {
+public:
+    SharedMutex() = default;
+    SharedMutex(const SharedMutex&) = delete;
+    SharedMutex& operator=(const SharedMutex&) = delete;
+
+    void lock() ACQUIRE() { mutex.lock(); }
+    void unlock() RELEASE() { mutex.unlock(); }
+    void lock_shared() ACQUIRE_SHARED() { mutex.lock_shared(); }
+    void unlock_shared() RELEASE_SHARED() { mutex.unlock_shared(); }
+
+private:
+    std::shared_mutex mutex;
+};
+
+// Holds a SharedMutex alone for its scope.
+class SCOPED_CAPABILITY ExclusiveLock {
+public:
+    explicit ExclusiveLock(SharedMutex& mutex) ACQUIRE(mutex) : mutex(mutex) { mutex.lock(); }
+    ~ExclusiveLock() RELEASE() { mutex.unlock(); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+private:
+    SharedMutex& mutex;
+};
+
+// Holds a SharedMutex shared for its scope.
+class SCOPED_CAPABILITY SharedLock {
+public:
+    explicit SharedLock(SharedMutex& mutex) ACQUIRE_SHARED(mutex) : mutex(mutex) { mutex.lock_shared(); }
+    ~SharedLock() RELEASE() { mutex.unlock_shared(); }
+    SharedLock(const SharedLock&) = delete;
+    SharedLock& operator=(const SharedLock&) = delete;
+
+private:
+    SharedMutex& mutex;
 };
 
 class CondVar {

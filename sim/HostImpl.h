@@ -11,7 +11,6 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <shared_mutex>
 #include <string>
 #include <thread>
 #include <utility>
@@ -181,9 +180,9 @@ struct Host::Impl {
 
     mutable Mutex mutex;
     mutable Mutex outputMutex;
-    // Guards the plug-in object's lifetime, not a field, so it stays a plain shared_mutex
-    // outside the compiler's lock checks.
-    std::shared_mutex pageLifetime;
+    // Guards the plug-in object's lifetime rather than a field: held shared while the page
+    // is drawn or a handed line runs, alone while the plug-in is loaded or unloaded.
+    SharedMutex pageLifetime;
 
     // ---- Output
     std::function<void(const ConsoleLine&)> sink GUARDED_BY(outputMutex);

@@ -44,7 +44,7 @@ bool Host::LoadPlugin(BakkesMod::Plugin::GetPluginFunction getPlugin,
     }
     d->CallPlugin([object] { object->onLoad(); });
     // The page is drawn only from here on, so no frame sees a half-loaded plug-in.
-    std::unique_lock<std::shared_mutex> pageGone(d->pageLifetime);
+    ExclusiveLock pageGone(d->pageLifetime);
     MutexLock lock(d->mutex);
     if (d->plugin && d->plugin->object == object) d->plugin->window = dynamic_cast<PluginSettingsWindow*>(object);
     return true;
@@ -58,7 +58,7 @@ void Host::UnloadPlugin() {
     {
         // Waits for a frame being drawn elsewhere (the window's main thread) to end; no
         // frame starts afterwards.
-        std::unique_lock<std::shared_mutex> pageGone(d->pageLifetime);
+        ExclusiveLock pageGone(d->pageLifetime);
         MutexLock lock(d->mutex);
         object = d->plugin->object;
         owner = d->plugin->owner;

@@ -18,7 +18,7 @@ WallClock::duration FramePeriod(double framesPerSecond) {
 
 void Host::Impl::RunOnRenderSide(const std::string& line) {
     RenderSideScope renderSide;
-    std::shared_lock<std::shared_mutex> alive(pageLifetime);
+    SharedLock alive(pageLifetime);
     host.RunLine(line);
 }
 

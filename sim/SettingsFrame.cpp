@@ -70,7 +70,7 @@ void Host::DrawSettingsFrames(int frames) { d->DrawFramesHere(frames); }
 
 void Host::Impl::DrawFramesHere(int frames) {
     RenderSideScope renderSide;
-    std::shared_lock<std::shared_mutex> alive(pageLifetime);
+    SharedLock alive(pageLifetime);
     MutexLock oneFrameAtATime(drawMutex);
     BakkesMod::Plugin::PluginSettingsWindow* window = PageWindow();
     if (!window) return;
@@ -95,7 +95,7 @@ void Host::Impl::DrawFramesHere(int frames) {
 
 bool Host::DrawSettingsPage(const std::function<void(BakkesMod::Plugin::PluginSettingsWindow&)>& draw) {
     RenderSideScope renderSide;
-    std::shared_lock<std::shared_mutex> alive(d->pageLifetime);
+    SharedLock alive(d->pageLifetime);
     BakkesMod::Plugin::PluginSettingsWindow* window = d->PageWindow();
     if (!window) return false;
     d->CallPlugin([&] { draw(*window); });
