@@ -4,20 +4,17 @@
 // percentile, since one slow change is one dropped frame.
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
+#include "ScratchFolder.h"
 #include "host/CVarManagerWrapper.h"
 #include "localization/LocalizationManager.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -29,10 +26,9 @@ double Percentile(std::vector<double> samples, double fraction) {
 }
 
 void BM_PageSideSettingChange(benchmark::State& state) {
-    std::random_device random;
-    const fs::path home = fs::temp_directory_path() / ("postplay-bench-change-" + std::to_string(random()));
+    const ScratchFolder home("change");
     sim::HostOptions options;
-    options.home = home;
+    options.home = home.path;
     std::vector<double> micros;
     {
         sim::Host host(options);
@@ -49,9 +45,7 @@ void BM_PageSideSettingChange(benchmark::State& state) {
         }
         host.UnloadPlugin();
     }
-    LocalizationManager::GetInstance()->persistentStorage.reset();
-    std::error_code ignored;
-    fs::remove_all(home, ignored);
+    LocalizationManager::GetInstance()->persistentStorage.reset();  // its last write, while the folder is there
     state.counters["p50_us"] = Percentile(micros, 0.50);
     state.counters["p99_us"] = Percentile(micros, 0.99);
     state.counters["max_us"] = Percentile(micros, 1.0);

@@ -4,12 +4,12 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 
 #include <benchmark/benchmark.h>
 
 #include "localization/LocalizationManager.h"
+#include "ScratchFolder.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
@@ -20,29 +20,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ScratchDir {
-public:
-    explicit ScratchDir(const std::string& name) {
-        std::random_device random;
-        path = fs::temp_directory_path() / ("postplay-bench-" + name + "-" + std::to_string(random()));
-        fs::create_directories(path);
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    fs::path path;
-};
-
 // A workshop folder of `count` map folders, each with a note and a map file.
 const fs::path& MapTree(int count) {
-    static std::map<int, std::unique_ptr<ScratchDir>> trees;
+    static std::map<int, std::unique_ptr<ScratchFolder>> trees;
     auto& tree = trees[count];
     if (!tree) {
-        tree = std::make_unique<ScratchDir>("maps" + std::to_string(count));
+        tree = std::make_unique<ScratchFolder>("maps" + std::to_string(count));
         for (int i = 0; i < count; ++i) {
             const fs::path folder = tree->path / ("Map" + std::to_string(i));
             fs::create_directory(folder);
@@ -84,7 +67,7 @@ void BM_PlainDirectoryWalk(benchmark::State& state) {
 BENCHMARK(BM_PlainDirectoryWalk)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_WriteSettingsFile(benchmark::State& state) {
-    ScratchDir home("home");
+    ScratchFolder home("home");
     sim::HostOptions options;
     options.home = home.path;
     {

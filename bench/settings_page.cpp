@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 
 #include <benchmark/benchmark.h>
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include "ScratchFolder.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
@@ -17,20 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempHome {
-public:
-    TempHome() {
-        std::random_device random;
-        path = fs::temp_directory_path() / ("postplay-bench-" + std::to_string(random()));
-        fs::create_directories(path);
-    }
-    ~TempHome() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    fs::path path;
-};
 
 // A host with the plug-in loaded, a workshop folder of `mapCount` maps and a Dear ImGui
 // context of its own.
@@ -102,7 +88,7 @@ public:
 private:
     PostplayPlugin& Plugin() { return *PluginSingleton(); }
 
-    TempHome home;
+    ScratchFolder home{"home"};
     std::unique_ptr<sim::Host> host;
     ImGuiContext* context = nullptr;
 };

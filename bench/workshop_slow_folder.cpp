@@ -14,13 +14,13 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 #include <imgui.h>
 
+#include "ScratchFolder.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
@@ -33,20 +33,6 @@ namespace {
 // The folder's name holds the text the runner script hands the shim as SLOW_FS_MARKER.
 constexpr const char* kSlowFolderName = "slow-drive-maps";
 constexpr int kMaps = 3;                       // each map costs a few slow queries to set up and scan
-
-class TempHome {
-public:
-    TempHome() {
-        std::random_device random;
-        path = fs::temp_directory_path() / ("postplay-bench-" + std::to_string(random()));
-        fs::create_directories(path);
-    }
-    ~TempHome() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    fs::path path;
-};
 
 // The plug-in in a simulated host, in workshop mode, its folder on the slow drive and already
 // scanned, with a Dear ImGui context of its own.
@@ -103,7 +89,7 @@ public:
     }
 
 private:
-    TempHome home;
+    ScratchFolder home{"home"};
     fs::path folder;
     std::unique_ptr<sim::Host> host;
     ImGuiContext* context = nullptr;
