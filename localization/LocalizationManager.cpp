@@ -5,6 +5,7 @@
 
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
+#include "plugin/AsciiText.h"
 #include "plugin/EntryGuard.h"
 #include "plugin/Log.h"
 #include "plugin/Settings.h"
@@ -22,10 +23,6 @@ const std::string* FindText(const std::map<std::string, std::map<std::string, st
     if (table == translations.end()) return nullptr;
     const auto text = table->second.find(key);
     return text == table->second.end() ? nullptr : &text->second;
-}
-
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 } // namespace
@@ -63,15 +60,9 @@ void LocalizationManager::Initialize(std::shared_ptr<CVarManagerWrapper> cvarMan
     // The table's default stands for English; the variable starts at the game's language.
     const settings::Setting& setting = settings::kLanguage;
     const settings::Range& range = setting.range;
-    CVarWrapper language(0);
-    if (this->persistentStorage) {
-        language = this->persistentStorage->RegisterStoredCvar(kLanguageCvar, gameLocale, setting.description,
-                                                               setting.searchable, range.hasMin, range.min,
-                                                               range.hasMax, range.max, setting.save);
-    } else if (this->cvarManager) {
-        language = this->cvarManager->registerCvar(kLanguageCvar, gameLocale, setting.description, setting.searchable,
-                                                   range.hasMin, range.min, range.hasMax, range.max, setting.save);
-    }
+    CVarWrapper language = this->persistentStorage->RegisterStoredCvar(kLanguageCvar, gameLocale, setting.description,
+                                                                       setting.searchable, range.hasMin, range.min,
+                                                                       range.hasMax, range.max, setting.save);
     language.addOnValueChanged([this](std::string /*oldValue*/, CVarWrapper changed) {
         RunGuarded("changing the language", [&] {
             const std::string locale = NormalizeLocale(changed.getStringValue(), kEnglish);
@@ -117,8 +108,7 @@ void LocalizationManager::SetLanguage(const std::string& code) {
 }
 
 std::string LocalizationManager::NormalizeLocale(std::string code, std::string fallback) const {
-    for (char& c : code) c = AsciiUpper(c);
-    const auto alias = localeAliases.find(code);
+    const auto alias = localeAliases.find(AsciiUpperCase(std::move(code)));
     return alias == localeAliases.end() ? fallback : alias->second;
 }
 

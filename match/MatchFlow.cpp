@@ -27,10 +27,6 @@ bool Contains(const Ids& ids, int id) {
     return std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
 }
 
-bool IsOn(const std::shared_ptr<std::atomic<bool>>& cell) {
-    return cell && *cell;
-}
-
 // Only a player in no party, or the party's leader, starts the search. A controller or PRI
 // missing at the first look lets the re-queue through; missing at the second, it stops it.
 bool PartyAllowsRequeue(GameWrapper& game) {
@@ -85,20 +81,20 @@ void PostplayPlugin::_InitializeCore() {
 }
 
 void PostplayPlugin::_ProcessMatchEnd(bool mmrUpdated) {
-    if (!IsOn(enabled)) return;
-    if (!mmrUpdated && IsOn(waitMmr)) return;
+    if (!*enabled) return;
+    if (!mmrUpdated && *waitMmr) return;
 
     ServerWrapper server = gameWrapper->GetCurrentGameState();
     if (server.IsNull()) return;
     const PlaylistClass playlistClass = ClassifyPlaylist(server.GetPlaylist().GetPlaylistId());
     if (playlistClass == PlaylistClass::Other) return;
     const bool classEnabled =
-        playlistClass == PlaylistClass::Competitive ? IsOn(enableCompetitive) : IsOn(enableCasual);
+        playlistClass == PlaylistClass::Competitive ? *enableCompetitive : *enableCasual;
     if (!classEnabled) return;
 
     // Not guarded by transitionPending: repeated signals of one match end add re-queue
     // timers, which the queue callback's search test makes harmless.
-    if (IsOn(autoRequeue)) _HandleQueue(kExtraRequeueSeconds);
+    if (*autoRequeue) _HandleQueue(kExtraRequeueSeconds);
     _HandleTransition(kTransitionDelaySeconds);
 }
 
@@ -114,11 +110,11 @@ void PostplayPlugin::_HandleTransition(float delaySeconds) {
 }
 
 void PostplayPlugin::_HandleQueue(float extraSeconds) {
-    if (!IsOn(autoRequeue)) return;
+    if (!*autoRequeue) return;
     if (!gameWrapper->IsInGame() && !gameWrapper->IsInOnlineGame()) return;
     if (!PartyAllowsRequeue(*gameWrapper)) return;
 
-    const float delay = static_cast<float>(requeueDelay ? requeueDelay->load() : 0) + extraSeconds;
+    const float delay = static_cast<float>(requeueDelay->load()) + extraSeconds;
     // The re-queue belongs to this match end: once a later online match has been entered it
     // does nothing, and that match's own end sets a re-queue with its full delay. A count
     // of entered matches tells them apart; a game handle's address may differ for the same
@@ -131,7 +127,7 @@ void PostplayPlugin::_HandleQueue(float extraSeconds) {
                 // Everything is read when the timer fires, not when it was set: the player
                 // may have switched the plug-in or the re-queue off, started another match
                 // or a search meanwhile.
-                if (!IsOn(enabled) || !IsOn(autoRequeue)) return;
+                if (!*enabled || !*autoRequeue) return;
                 if (onlineGamesEntered != decidedInMatch) return;
                 GameWrapper& current = game ? *game : *gameWrapper;
                 if (current.GetMatchmakingWrapper().IsSearching()) return;

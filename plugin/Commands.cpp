@@ -20,8 +20,7 @@ void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {
     enabledCvar.setValue(wasEnabled ? 0 : 1);
 
     const std::string key = wasEnabled ? "postplay_disabled" : "postplay_enabled";
-    LocalizationManager* localization = localizationManager ? localizationManager : LocalizationManager::GetInstance();
-    gameWrapper->Toast("Postplay", localization->Translate(key), "postplay_logo", 2.0f, 0, 290.0f, 60.0f);
+    gameWrapper->Toast("Postplay", localizationManager->Translate(key), "postplay_logo", 2.0f, 0, 290.0f, 60.0f);
 }
 
 void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string> /*words*/) {

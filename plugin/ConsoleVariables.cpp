@@ -25,13 +25,10 @@ using Store = std::function<void(PostplayPlugin&, CVarWrapper&)>;
 // the value the host holds now, so the first read passes the same checks as a change.
 void RegisterSetting(PostplayPlugin& plugin, const settings::Setting& setting, const Store& store) {
     const settings::Range& range = setting.range;
-    CVarWrapper cvar = plugin.persistentStorage
-                           ? plugin.persistentStorage->RegisterStoredCvar(
-                                 setting.name, setting.defaultValue, setting.description, setting.searchable,
-                                 range.hasMin, range.min, range.hasMax, range.max, setting.save)
-                           : plugin.cvarManager->registerCvar(setting.name, setting.defaultValue,
-                                                              setting.description, setting.searchable, range.hasMin,
-                                                              range.min, range.hasMax, range.max, setting.save);
+    CVarWrapper cvar = plugin.persistentStorage->RegisterStoredCvar(setting.name, setting.defaultValue,
+                                                                    setting.description, setting.searchable,
+                                                                    range.hasMin, range.min, range.hasMax, range.max,
+                                                                    setting.save);
     cvar.addOnValueChanged(
         [self = &plugin, token = plugin.LifetimeToken(), store](std::string /*oldValue*/, CVarWrapper changed) {
             if (token.expired()) return;
@@ -133,7 +130,7 @@ void PostplayPlugin::_RegisterNotifiers() {
     // Fill the map list shortly after load when the folder is already usable. A folder
     // that arrives later (with the stored file) is scanned by the settings page instead.
     const std::string folder = workshopMapsFolder->Get();
-    if (!folder.empty() && IsUsableWorkshopFolder(folder)) {
+    if (IsUsableWorkshopFolder(folder)) {
         gameWrapper->SetTimeout(
             [this, token = LifetimeToken()](GameWrapper*) {
                 if (token.expired()) return;

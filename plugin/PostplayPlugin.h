@@ -75,13 +75,6 @@ struct SettingCopies {
         }
         return copies;
     }
-
-    // Whether the load has created every copy.
-    bool AllPresent() const {
-        bool present = true;
-        ForEachCopy(*this, [&present](const auto& copy) { present = present && copy != nullptr; });
-        return present;
-    }
 };
 
 class PostplayPlugin : public BakkesMod::Plugin::BakkesModPlugin,

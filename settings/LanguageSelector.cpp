@@ -4,8 +4,6 @@
 // label drawn after the row in the same frame is already in the new language.
 #include "settings/LanguageSelector.h"
 
-#include <cstddef>
-#include <iterator>
 #include <string>
 
 #include <imgui.h>
@@ -25,11 +23,11 @@ constexpr LanguageOption kLanguageOptions[] = {
 };
 
 // The option of the active language; the first one when none matches.
-std::size_t CurrentLanguageIndex(const std::string& activeLocale) {
-    for (std::size_t i = 0; i < std::size(kLanguageOptions); ++i) {
-        if (activeLocale == kLanguageOptions[i].code) return i;
+const LanguageOption& CurrentLanguage(const std::string& activeLocale) {
+    for (const LanguageOption& option : kLanguageOptions) {
+        if (activeLocale == option.code) return option;
     }
-    return 0;
+    return kLanguageOptions[0];
 }
 
 } // namespace
@@ -38,14 +36,12 @@ void RenderLanguageSelector() {
     LocalizationManager* localization = LocalizationManager::GetInstance();
     ImGui::Text("%s", localization->Translate("language").c_str());
 
-    const std::size_t current = CurrentLanguageIndex(localization->ActiveLocale());
+    const LanguageOption& current = CurrentLanguage(localization->ActiveLocale());
     ImGui::PushItemWidth(150.0f);
-    if (ImGui::BeginCombo("##LanguageSelector", kLanguageOptions[current].name, 0)) {
-        for (std::size_t i = 0; i < std::size(kLanguageOptions); ++i) {
-            const bool isCurrent = i == current;
-            if (ImGui::Selectable(kLanguageOptions[i].name, isCurrent) && !isCurrent) {
-                localization->SetLanguage(kLanguageOptions[i].code);
-            }
+    if (ImGui::BeginCombo("##LanguageSelector", current.name, 0)) {
+        for (const LanguageOption& option : kLanguageOptions) {
+            const bool isCurrent = &option == &current;
+            if (ImGui::Selectable(option.name, isCurrent) && !isCurrent) localization->SetLanguage(option.code);
             if (isCurrent) ImGui::SetItemDefaultFocus();
         }
         ImGui::EndCombo();

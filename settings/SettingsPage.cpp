@@ -162,7 +162,7 @@ void DrawModeButtons(CVarManagerWrapper& cvars, LocalizationManager& localizatio
 } // namespace
 
 void PostplayPlugin::RenderSettings() {
-    if (!cvarManager || !AllPresent()) return;   // not loaded yet: nothing to show
+    if (!cvarManager || !enabled) return;        // not loaded yet (the load makes every copy at once)
     RunGuarded("drawing the settings page", [this] {
         LocalizationManager* localization = LocalizationManager::GetInstance();
         CVarManagerWrapper& cvars = *cvarManager;

@@ -120,6 +120,16 @@ void Host::RefuseCvarName(const std::string& name) {
     d->refusedNames.insert(name);
 }
 
+std::vector<CvarRegistration> Host::CvarRegistrations() const {
+    MutexLock lock(d->mutex);
+    return d->cvarRegistrations;
+}
+
+std::vector<NotifierRegistration> Host::NotifierRegistrations() const {
+    MutexLock lock(d->mutex);
+    return d->notifierRegistrations;
+}
+
 void Host::ScriptLookups(std::vector<bool> controllerAnswers, std::vector<bool> priAnswers) {
     MutexLock lock(d->mutex);
     d->controllerAnswers.assign(controllerAnswers.begin(), controllerAnswers.end());

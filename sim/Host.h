@@ -78,6 +78,22 @@ struct ToastRecord {
     float width, height;
 };
 
+// One registerCvar call as a plug-in made it, whatever the host made of it.
+struct CvarRegistration {
+    std::string name, defaultValue, description;
+    bool searchable = false, hasMin = false;
+    float min = 0.0f;
+    bool hasMax = false;
+    float max = 0.0f;
+    bool save = false;
+};
+
+// One registerNotifier call as a plug-in made it.
+struct NotifierRegistration {
+    std::string name, description;
+    unsigned char permissions = 0;
+};
+
 enum class Party { None, Leader, Member };
 
 enum class Place { Menu, Match, FreePlay, Training, Workshop };
@@ -180,6 +196,8 @@ public:
     std::vector<std::string> HookedEvents() const;        // names with at least one hook
     std::size_t RegistrationCount() const;       // hooks, timers, notifiers, variables, MMR notifiers of the plug-in
     void RefuseCvarName(const std::string& name); // registerCvar of this name gives an empty handle
+    std::vector<CvarRegistration> CvarRegistrations() const;         // every call since the host started
+    std::vector<NotifierRegistration> NotifierRegistrations() const; // every call since the host started
     // The next GetPlayerController() / GetPRI() calls answer from these lists
     // (true: present, false: empty), then behave normally again.
     void ScriptLookups(std::vector<bool> controllerAnswers, std::vector<bool> priAnswers);

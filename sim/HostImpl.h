@@ -222,6 +222,8 @@ struct Host::Impl {
     std::map<std::string, Variable> variables GUARDED_BY(mutex);   // by name
     std::map<Key, std::string> variableNames GUARDED_BY(mutex);    // by key
     std::set<std::string> refusedNames GUARDED_BY(mutex);
+    std::vector<CvarRegistration> cvarRegistrations GUARDED_BY(mutex);
+    std::vector<NotifierRegistration> notifierRegistrations GUARDED_BY(mutex);
     std::map<std::string, Notifier> notifiers GUARDED_BY(mutex);
     std::map<std::string, std::string> binds GUARDED_BY(mutex);
     Mutex bindsFileMutex;                        // one write of the binds file at a time

@@ -9,10 +9,15 @@ using sim::CurrentImpl;
 using sim::ImplFor;
 
 CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defaultValue, std::string description,
-                                             bool /*searchable*/, bool hasMin, float min, bool hasMax, float max,
-                                             bool /*saveToCfg*/) {
+                                             bool searchable, bool hasMin, float min, bool hasMax, float max,
+                                             bool saveToCfg) {
     auto* host = ImplFor(memory_address);
     if (!host) return CVarWrapper();
+    {
+        MutexLock lock(host->mutex);
+        host->cvarRegistrations.push_back(
+            sim::CvarRegistration{name, defaultValue, description, searchable, hasMin, min, hasMax, max, saveToCfg});
+    }
     return host->RegisterVariable(memory_address, name, defaultValue, description, hasMin, min, hasMax, max);
 }
 
@@ -36,11 +41,13 @@ bool CVarManagerWrapper::removeCvar(std::string name) {
 }
 
 void CVarManagerWrapper::registerNotifier(std::string name, std::function<void(std::vector<std::string>)> callback,
-                                          std::string description, unsigned char /*permissions*/) {
+                                          std::string description, unsigned char permissions) {
     auto* host = ImplFor(memory_address);
-    if (!host || name.empty() || !callback) return;
-    auto shared = std::make_shared<const std::function<void(std::vector<std::string>)>>(std::move(callback));
+    if (!host) return;
     MutexLock lock(host->mutex);
+    host->notifierRegistrations.push_back(sim::NotifierRegistration{name, description, permissions});
+    if (name.empty() || !callback) return;
+    auto shared = std::make_shared<const std::function<void(std::vector<std::string>)>>(std::move(callback));
     host->notifiers[name] = sim::Notifier{memory_address, std::move(shared), std::move(description)};
 }
 

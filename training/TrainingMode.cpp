@@ -1,12 +1,14 @@
 #include "training/TrainingMode.h"
 
-#include <array>
 #include <cstddef>
+#include <utility>
+
+#include "plugin/AsciiText.h"
 
 namespace TrainingMode {
 
 namespace {
-constexpr std::array<const char*, 3> kTextForms = {"freeplay", "custom", "workshop"};
+constexpr const char* kTextForms[] = {"freeplay", "custom", "workshop"};
 }
 
 Mode FromString(const std::string& text) {
@@ -34,15 +36,6 @@ bool IsGroupSeparatorPosition(std::size_t index) {
     return index == 4 || index == 9 || index == 14;
 }
 
-// Plain ASCII tests: the locale-aware <cctype> forms could accept bytes above 127.
-bool IsAsciiLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool IsAsciiLetterOrDigit(char c) {
-    return IsAsciiLetter(c) || (c >= '0' && c <= '9');
-}
-
 } // namespace
 
 bool ValidateTrainingPackCode(std::string& code) {
@@ -51,8 +44,6 @@ bool ValidateTrainingPackCode(std::string& code) {
         const bool valid = IsGroupSeparatorPosition(i) ? code[i] == '-' : IsAsciiLetterOrDigit(code[i]);
         if (!valid) return false;
     }
-    for (char& c : code) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    code = AsciiUpperCase(std::move(code));
     return true;
 }

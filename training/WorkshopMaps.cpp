@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "host/PathText.h"
+#include "plugin/AsciiText.h"
 
 namespace fs = std::filesystem;
 
@@ -32,11 +33,7 @@ std::optional<bool> IsOfType(const fs::directory_entry& entry, fs::file_type wan
 }
 
 bool HasMapExtension(const fs::path& file) {
-    std::string extension = PathToUtf8(file.extension());
-    for (char& c : extension) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return extension == ".upk";
+    return AsciiLowerCase(PathToUtf8(file.extension())) == ".upk";
 }
 
 enum class SubfolderScan { Found, NoMap, Failed };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ostream>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,18 +46,16 @@ protected:
 
 } // namespace
 
-TEST(PlaylistClasses, FollowTheIdTableAtItsEdges) {
-    EXPECT_EQ(ClassifyPlaylist(-1), PlaylistClass::Other);
-    EXPECT_EQ(ClassifyPlaylist(0), PlaylistClass::Casual);
-    EXPECT_EQ(ClassifyPlaylist(9), PlaylistClass::Other);
-    EXPECT_EQ(ClassifyPlaylist(10), PlaylistClass::Competitive);
-    EXPECT_EQ(ClassifyPlaylist(11), PlaylistClass::Competitive);
-    EXPECT_EQ(ClassifyPlaylist(12), PlaylistClass::Other);
-    EXPECT_EQ(ClassifyPlaylist(13), PlaylistClass::Competitive);
-    EXPECT_EQ(ClassifyPlaylist(14), PlaylistClass::Other);
-    EXPECT_EQ(ClassifyPlaylist(30), PlaylistClass::Competitive);
-    EXPECT_EQ(ClassifyPlaylist(62), PlaylistClass::Casual);
-    EXPECT_EQ(ClassifyPlaylist(63), PlaylistClass::Other);
+TEST(PlaylistClasses, EveryIdFromMinusFiveToSeventyHasItsClass) {
+    const std::set<int> competitive{10, 11, 13, 27, 28, 29, 30};
+    const std::set<int> casual{0,  1,  2,  3,  4,  8,  15, 16, 17, 18, 23, 25, 26, 31, 32, 33,
+                               35, 37, 38, 41, 43, 44, 46, 47, 48, 49, 50, 52, 54, 55, 62};
+    for (int id = -5; id <= 70; ++id) {
+        const PlaylistClass expected = competitive.count(id) ? PlaylistClass::Competitive
+                                       : casual.count(id)    ? PlaylistClass::Casual
+                                                             : PlaylistClass::Other;
+        EXPECT_EQ(ClassifyPlaylist(id), expected) << "playlist " << id;
+    }
 }
 
 TEST_F(MatchFlowTest, WithTheWaitOffBothMatchEndSignalsGiveOneLoadAndTwoRequeueTimers) {
@@ -87,13 +86,16 @@ TEST_F(MatchFlowTest, WithTheWaitOnOnlyAnMmrUpdateAfterTheWinnerIsKnownMovesTheP
     EXPECT_TRUE(host->IsSearching());
 }
 
-TEST_F(MatchFlowTest, AnMmrUpdateForAWinnerOfTeam255IsIgnored) {
-    Run("sim_match 11");
-    Run("sim_end 255");
-    Run("sim_mmr");
-    Wait(10);
-    EXPECT_EQ(host->CurrentPlace(), sim::Place::Match);
-    EXPECT_FALSE(host->IsSearching());
+TEST_F(MatchFlowTest, AnMmrUpdateCountsOnlyForAWinnerTeamNumberBelow42) {
+    for (const char* team : {"255", "42", "41"}) {
+        Run("sim_match 11");
+        Run(std::string("sim_end ") + team);
+        Run("sim_mmr");
+        Wait(10);
+        const bool counts = team == std::string("41");
+        EXPECT_EQ(host->CurrentPlace(), counts ? sim::Place::FreePlay : sim::Place::Match) << "team " << team;
+        EXPECT_EQ(host->IsSearching(), counts) << "team " << team;
+    }
 }
 
 TEST_F(MatchFlowTest, WithTheRequeueOffOnlyTheLoadTimerIsSet) {

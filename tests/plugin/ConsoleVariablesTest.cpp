@@ -1,3 +1,6 @@
+#include <iterator>
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "support/HostFixture.h"
@@ -29,6 +32,49 @@ TEST_F(ConsoleVariablesTest, AFreshInstallHoldsEveryDefault) {
     EXPECT_EQ(*p.requeueDelay, 0);
     EXPECT_TRUE(p.customTrainingPackCode->Empty() && p.workshopMapsFolder->Empty() && p.workshopMap->Empty() &&
                 p.toggleBind->Empty() && p.workshopMaps->Empty());
+}
+
+// What the host is handed for every variable and command, in registration order, written
+// out here rather than read from the plug-in's own table.
+TEST_F(ConsoleVariablesTest, RegistersEveryVariableAndCommandAsTheHostMustSeeThem) {
+    enum Range { kNone, kSwitch, kNotNegative };
+    struct Row { const char* name; const char* value; const char* description; bool searchable; Range range; };
+    const Row rows[] = {
+        {"plugin_language", "INT", "Set the language for plugin UI and messages", true, kNone},
+        {"pp_enabled", "1", "Enable the plugin", true, kSwitch},
+        {"pp_mode", "freeplay", "Set the training mode (freeplay/custom)", true, kNone},
+        {"pp_custom_training_pack_code", "", "Custom training pack code", true, kNone},
+        {"pp_requeue", "1", "Toggle auto requeue", true, kSwitch},
+        {"pp_requeue_delay", "0", "Set requeue delay in seconds", true, kNotNegative},
+        {"pp_wait_mmr", "1", "Wait for MMR to be visible before leaving", true, kSwitch},
+        {"pp_workshop_maps_folder", "", "Workshop maps folder", false, kNone},
+        {"pp_workshop_map", "", "Workshop map", false, kNone},
+        {"pp_enable_competitive", "1", "Enable competitive mode", true, kSwitch},
+        {"pp_enable_casual", "1", "Enable casual mode", true, kSwitch},
+        {"pp_toggle_bind", "", "Key bind to toggle the plugin", false, kNone},
+    };
+    LoadAndSettle();
+    const std::vector<sim::CvarRegistration> registered = host->CvarRegistrations();
+    ASSERT_EQ(registered.size(), std::size(rows));
+    for (std::size_t i = 0; i < registered.size(); ++i) {
+        const sim::CvarRegistration& made = registered[i];
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(std::tie(made.name, made.defaultValue, made.description),
+                  std::make_tuple(std::string(row.name), std::string(row.value), std::string(row.description)));
+        EXPECT_EQ(made.searchable, row.searchable);
+        EXPECT_TRUE(made.save);
+        EXPECT_EQ(made.hasMin, row.range != kNone);
+        EXPECT_EQ(made.hasMax, row.range == kSwitch);
+        EXPECT_TRUE(!made.hasMin || made.min == 0.0f);
+        EXPECT_TRUE(!made.hasMax || made.max == 1.0f);
+    }
+
+    std::vector<std::string> commands;
+    for (const sim::NotifierRegistration& made : host->NotifierRegistrations())
+        commands.push_back(made.name + ": " + made.description + " (" + std::to_string(made.permissions) + ")");
+    EXPECT_EQ(commands, (std::vector<std::string>{"writeconfig:  (0)", "pp_toggle: Toggle the plugin on/off (0)",
+                                                  "pp_find_workshop_maps: Find workshop maps in the configured folder (0)"}));
 }
 
 TEST_F(ConsoleVariablesTest, ChangesReachTheCopiesWithinTheirRanges) {
@@ -152,9 +198,9 @@ TEST_F(ConsoleVariablesTest, TheStartUpScanRunsOnlyForAFolderUsableAtRegistratio
     EXPECT_EQ(*plugin().workshopMaps->Snapshot(), std::vector<std::string>{"Stadium\\stadium.upk"});
 
     // A folder that is not a directory schedules nothing.
-    plugin().workshopMaps->Clear();
     Run("pp_workshop_maps_folder \"" + folder + "\\Stadium\\stadium.upk\"");
+    TakeLines();
     PostplayPluginTestPeer::RegisterNotifiers(plugin());
     Wait(1.0);
-    EXPECT_TRUE(plugin().workshopMaps->Empty());
+    EXPECT_EQ(TakeLines(), std::vector<std::string>{});
 }

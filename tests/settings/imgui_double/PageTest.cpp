@@ -221,6 +221,9 @@ TEST_F(PageTest, ChoosingFrenchTurnsTheLabelsAfterTheSelectorFrenchInTheSameFram
     calls = Frame();
     EXPECT_TRUE(Has(calls, Kind::Text, "Langue"));
     EXPECT_EQ(Get(calls, Kind::Combo, "##LanguageSelector").text, "Francais");
+    std::vector<std::string> options;
+    for (const Call& call : calls) if (call.kind == Kind::Selectable) options.push_back(call.label);
+    EXPECT_EQ(options, (std::vector<std::string>{"English", "Francais"}));
     const Call* current = Find(calls, Kind::Selectable, "Francais");
     ASSERT_NE(current, nullptr);
     EXPECT_TRUE(current->on);
