@@ -1,6 +1,5 @@
 #include "plugin/PostplayPlugin.h"
 
-#include <exception>
 #include <filesystem>
 #include <optional>
 
@@ -23,20 +22,12 @@ namespace {
 constexpr const char* kToastTextureName = "postplay_logo";
 
 // DATA/Postplay/PostplayLogo.png as the narrow text the host opens it by, or nothing (with
-// one line) when the path cannot be built or no narrow text names it; toasts then show
-// without the logo.
+// one line) when no narrow text names it; toasts then show without the logo.
 std::optional<std::string> ToastLogoPath(GameWrapper& game) {
-    try {
-        const auto path = game.GetDataFolder() / "Postplay" / "PostplayLogo.png";
-        auto text = NarrowPathText(path);
-        if (!text) {
-            Log("Postplay: the toast logo is not loaded: the system's code page cannot name {}", PathToUtf8(path));
-        }
-        return text;
-    } catch (const std::exception& error) {
-        Log("Postplay: the toast logo path cannot be used: {}", error.what());
-        return std::nullopt;
-    }
+    const auto path = game.GetDataFolder() / "Postplay" / "PostplayLogo.png";
+    auto text = NarrowPathText(path);
+    if (!text) Log("Postplay: the toast logo is not loaded: the system's code page cannot name {}", PathToUtf8(path));
+    return text;
 }
 
 } // namespace

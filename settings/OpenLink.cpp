@@ -15,8 +15,6 @@ extern char** environ;
 
 #include "plugin/Log.h"
 
-namespace {
-
 // Only web links made of visible ASCII reach the opener: nothing in them can be read as
 // an option or, on Windows, as a second command.
 bool IsPlainWebLink(const std::string& url) {
@@ -27,15 +25,13 @@ bool IsPlainWebLink(const std::string& url) {
     return true;
 }
 
-} // namespace
-
-void OpenLink(const char* url) {
-    if (url == nullptr || !IsPlainWebLink(url)) {
-        Log("Refused to open the link {}", url == nullptr ? "" : url);
+void OpenLink(const std::string& url) {
+    if (!IsPlainWebLink(url)) {
+        Log("Refused to open the link {}", url);
         return;
     }
 #if defined(_WIN32)
-    const std::string command = std::string("start \"\" \"") + url + "\"";
+    const std::string command = "start \"\" \"" + url + "\"";
     (void)std::system(command.c_str());
 #else
 #if defined(__APPLE__)

@@ -298,12 +298,9 @@ std::string SystemMessage(DWORD error) {
     const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     const DWORD length =
         FormatMessageW(flags, nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length != 0 && text ? std::wstring(text, length) : std::wstring();
+    std::wstring message = text ? std::wstring(text, length) : std::wstring();
     if (text) LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ' ||
-                                message.back() == L'.')) {
-        message.pop_back();
-    }
+    message.erase(message.find_last_not_of(L"\r\n .") + 1);  // npos + 1 empties a text of only those
     if (message.empty()) return fmt::format("system error {}", error);
     return PathToUtf8(fs::path(message));
 }

@@ -73,8 +73,9 @@ TEST_F(ConsoleVariablesTest, RegistersEveryVariableAndCommandAsTheHostMustSeeThe
     std::vector<std::string> commands;
     for (const sim::NotifierRegistration& made : host->NotifierRegistrations())
         commands.push_back(made.name + ": " + made.description + " (" + std::to_string(made.permissions) + ")");
-    EXPECT_EQ(commands, (std::vector<std::string>{"writeconfig:  (0)", "pp_toggle: Toggle the plugin on/off (0)",
-                                                  "pp_find_workshop_maps: Find workshop maps in the configured folder (0)"}));
+    EXPECT_EQ(commands,
+              (std::vector<std::string>{"writeconfig:  (0)", "pp_toggle: Toggle the plugin on/off (0)",
+                                        "pp_find_workshop_maps: Find workshop maps in the configured folder (0)"}));
 }
 
 TEST_F(ConsoleVariablesTest, ChangesReachTheCopiesWithinTheirRanges) {

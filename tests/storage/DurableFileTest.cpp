@@ -4,10 +4,13 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdarg>
+#include <cstring>
 #include <cstdio>
 #include <functional>
 #include <optional>
 #if !defined(_WIN32)
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -104,9 +107,11 @@ private:
     fs::path folder;
 };
 
-// Makes every fsync of this test program fail with EIO while it lives. The program's own
-// definition of fsync is the one its code calls; outside a SyncFailure it does the real one.
+// Makes every fsync of this test program fail with EIO while it lives, and the creation of
+// every temporary file with `temporariesFail`. The program's own definitions of fsync and
+// open are the ones its code calls; otherwise they do the real ones.
 std::atomic<bool> syncsFail{false};
+std::atomic<int> temporariesFail{0};
 
 class SyncFailure {
 public:
@@ -124,6 +129,38 @@ extern "C" int fsync(int fd) {
         return -1;
     }
     return static_cast<int>(syscall(SYS_fsync, fd));
+}
+
+extern "C" int open(const char* path, int flags, ...) {
+    va_list rest;
+    va_start(rest, flags);
+    const mode_t mode = (flags & O_CREAT) != 0 ? static_cast<mode_t>(va_arg(rest, int)) : 0;
+    va_end(rest);
+    const std::string name = path;
+    if (temporariesFail != 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) {
+        errno = temporariesFail;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_openat, AT_FDCWD, path, flags, mode));
+}
+
+// A folder refusing new files (for want of rights, or read-only) leaves the file to be
+// rewritten in place; any other failure to make the new file is said, the file untouched.
+TEST(DurableFileTest, OnlyAFolderThatRefusesNewFilesLeadsToARewriteInPlace) {
+    TempDir dir;
+    const fs::path file = dir.path() / "Postplay.cfg";
+    for (const int refusal : {EACCES, EPERM, EROFS, EEXIST, ENOSPC}) {
+        WriteText(file, "old\n");
+        temporariesFail = refusal;
+        const std::string why = ReplaceFileDurably(file, "new\n");
+        const bool missing = ReplaceFileDurably(dir.path() / "missing.cfg", "x").empty();
+        temporariesFail = 0;
+        const bool inPlace = refusal != EEXIST && refusal != ENOSPC;
+        const std::string failure = "the temporary file beside it cannot be created: " + std::string(std::strerror(refusal));
+        EXPECT_EQ(why, inPlace ? "" : failure);
+        EXPECT_EQ(ReadBytes(file), inPlace ? "new\n" : "old\n") << refusal;
+        EXPECT_FALSE(missing) << refusal;
+    }
 }
 
 // The player made the folder read-only but not the file: the file is still saved, in

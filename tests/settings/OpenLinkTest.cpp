@@ -1,0 +1,41 @@
+// Which links reach the platform's opener, and that the opener gets the link itself.
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+#include "settings/OpenLink.h"
+#include "support/HostFixture.h"
+#include "support/TextFiles.h"
+
+TEST(OpenLink, TakesOnlyHttpLinksOfVisibleAsciiWithoutShellSigns) {
+    EXPECT_TRUE(IsPlainWebLink("https://example.org/a?b=c#d") && IsPlainWebLink("http://example.org/"));
+    for (const char* refused : {"", "ftp://example.org", "https:/example.org", "-https://example.org", "HTTPS://x"})
+        EXPECT_FALSE(IsPlainWebLink(refused)) << refused;
+    const std::string shellSigns = "\"^&|<>";
+    for (int byte = 1; byte < 256; ++byte) {
+        const bool plain = byte > ' ' && byte < 0x7f && shellSigns.find(static_cast<char>(byte)) == std::string::npos;
+        EXPECT_EQ(IsPlainWebLink("https://example.org/" + std::string(1, static_cast<char>(byte))), plain) << byte;
+    }
+}
+
+#if !defined(_WIN32) && !defined(__APPLE__)
+class OpenLinkTest : public HostFixture {};
+
+TEST_F(OpenLinkTest, StartsTheOpenerWithTheLinkAndRefusesAnythingElseWithOneLine) {
+    LoadPlugin();
+    const std::string opened = (home.path() / "opened").string();
+    WriteText(home.path() / "bin" / "xdg-open",
+              "#!/bin/sh\nprintf '%s' \"$1\" > '" + opened + ".part' && /bin/mv '" + opened + ".part' '" + opened + "'\n");
+    std::filesystem::permissions(home.path() / "bin" / "xdg-open", std::filesystem::perms::owner_all);
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", (home.path() / "bin").c_str(), 1);
+    OpenLink("https://example.org/a?b=c");
+    OpenLink("https://example.org/&calc");
+    setenv("PATH", path.c_str(), 1);
+    for (int waited = 0; waited < 500 && !std::filesystem::exists(opened); ++waited)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(ReadBytes(opened), "https://example.org/a?b=c");
+    EXPECT_EQ(TakeLines().back(), "Refused to open the link https://example.org/&calc");
+}
+#endif
