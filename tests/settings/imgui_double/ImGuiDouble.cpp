@@ -12,6 +12,7 @@ namespace {
 
 struct Script {
     std::set<std::string> clicks, openCombos, hovers, failures;
+    bool hoverEverything = false;
     std::map<std::string, std::string> typed;
     std::map<std::string, int> slid;
 };
@@ -47,6 +48,7 @@ void Type(const std::string& label, const std::string& text) { script.typed[labe
 void Slide(const std::string& label, int value) { script.slid[label] = value; }
 void OpenCombo(const std::string& label) { script.openCombos.insert(label); }
 void Hover(const std::string& label) { script.hovers.insert(label); }
+void HoverEverything() { script.hoverEverything = true; }
 void Fail(const std::string& label) { script.failures.insert(label); }
 
 void BeginFrame() {
@@ -135,7 +137,7 @@ bool Selectable(const char* label, bool selected, ImGuiSelectableFlags, const Im
 }
 
 void SetItemDefaultFocus() { Record(Kind::DefaultFocus, lastItem); }
-bool IsItemHovered(ImGuiHoveredFlags) { return script.hovers.count(lastItem) > 0; }
+bool IsItemHovered(ImGuiHoveredFlags) { return script.hoverEverything || script.hovers.count(lastItem) > 0; }
 
 void SetTooltip(const char* format, ...) {
     va_list args;
@@ -165,8 +167,8 @@ void PushStyleColor(ImGuiCol slot, const ImVec4& colour) {
 void PopStyleColor(int count) { Record(Kind::PopColour, "").value = count; }
 void PushItemWidth(float width) { Record(Kind::PushWidth, "").size = width; }
 void PopItemWidth() { Record(Kind::PopWidth, ""); }
-void PushTextWrapPos(float) {}               // layout only: nothing the page tests look at
-void PopTextWrapPos() {}
+void PushTextWrapPos(float) { Record(Kind::PushWrap, ""); }
+void PopTextWrapPos() { Record(Kind::PopWrap, ""); }
 ImVec2 GetContentRegionAvail() { return ImVec2(400.0f, 300.0f); }
 // Every open combo is drawn as if it had just opened: the double keeps no popup state.
 bool IsWindowAppearing() { return true; }

@@ -14,7 +14,7 @@ namespace imgui_double {
 enum class Kind {
     Text, TextColored, Button, Checkbox, RadioButton, Slider, InputText, Combo, EndCombo, Selectable,
     DefaultFocus, Tooltip, Columns, NextColumn, Spacer, SameLine, Indent, Unindent,
-    PushColour, PopColour, PushWidth, PopWidth,
+    PushColour, PopColour, PushWidth, PopWidth, PushWrap, PopWrap,
 };
 
 struct Call {
@@ -33,6 +33,7 @@ void Type(const std::string& label, const std::string& text);  // text box
 void Slide(const std::string& label, int value);
 void OpenCombo(const std::string& label);
 void Hover(const std::string& label);
+void HoverEverything();                      // every item of the next frame is hovered
 void Fail(const std::string& label);         // drawing that item throws something that is no std::exception
 
 void BeginFrame();                           // forgets the calls of the previous frame

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <fmt/format.h>
+
 #include "ImGuiDouble.h"
 #include "settings/PageInternal.h"
 #include "support/HostFixture.h"
@@ -65,4 +67,50 @@ inline const Call& Next(const std::vector<Call>& calls, const Call& from, Kind k
 
 inline bool SameColour(const ImVec4& a, const ImVec4& b) {
     return a.x == b.x && a.y == b.y && a.z == b.z && a.w == b.w;
+}
+
+// A frame as a reader sees it: one line per row of widgets, "+" where the next one stays
+// on the same line, and every push, pop, indent, gap, tooltip and colour in its place.
+inline std::string Layout(const std::vector<Call>& calls) {
+    const auto number = [](float value) { return fmt::format("{:g}", value); };
+    const auto colour = [&](const ImVec4& c) {
+        if (SameColour(c, page::kErrorColour)) return std::string("error");
+        if (SameColour(c, page::kNoticeColour)) return std::string("notice");
+        return "(" + number(c.x) + "," + number(c.y) + "," + number(c.z) + "," + number(c.w) + ")";
+    };
+    std::string layout;
+    Kind previous = Kind::SameLine;
+    for (const Call& call : calls) {
+        const bool startsRow = call.kind <= Kind::Selectable || call.kind == Kind::Columns ||
+                               call.kind == Kind::NextColumn || call.kind == Kind::Spacer;
+        if (!layout.empty()) layout += startsRow && previous != Kind::SameLine ? "\n" : " ";
+        previous = call.kind;
+        switch (call.kind) {
+        case Kind::Text: layout += "'" + call.label + "'"; break;
+        case Kind::TextColored: layout += colour(call.colour) + "'" + call.label + "'"; break;
+        case Kind::Button: layout += "[" + call.label + "]"; break;
+        case Kind::Checkbox: layout += (call.on ? "[x]" : "[ ]") + call.label; break;
+        case Kind::RadioButton: layout += (call.on ? "(o)" : "( )") + call.label; break;
+        case Kind::Slider: layout += "slider" + call.label + "=" + std::to_string(call.value); break;
+        case Kind::InputText: layout += "box" + call.label + "='" + call.text + "'"; break;
+        case Kind::Combo: layout += "combo" + call.label + "'" + call.text + (call.on ? "' {" : "'"); break;
+        case Kind::EndCombo: layout += "}"; break;
+        case Kind::Selectable: layout += (call.on ? "item* " : "item ") + call.label; break;
+        case Kind::DefaultFocus: layout += "focus"; break;
+        case Kind::Tooltip: layout += "tip'" + call.text + "'"; break;
+        case Kind::Columns: layout += "columns" + std::to_string(call.value) + (call.on ? "|" : ""); break;
+        case Kind::NextColumn: layout += "next-column"; break;
+        case Kind::Spacer: layout += "gap" + number(call.size); break;
+        case Kind::SameLine: layout += "+"; break;
+        case Kind::Indent: layout += ">"; break;
+        case Kind::Unindent: layout += "<"; break;
+        case Kind::PushColour: layout += "colour" + std::to_string(call.value) + colour(call.colour); break;
+        case Kind::PopColour: layout += "/colour" + std::to_string(call.value); break;
+        case Kind::PushWidth: layout += "width" + number(call.size); break;
+        case Kind::PopWidth: layout += "/width"; break;
+        case Kind::PushWrap: layout += "wrap"; break;
+        case Kind::PopWrap: layout += "/wrap"; break;
+        }
+    }
+    return layout;
 }

@@ -1,7 +1,9 @@
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "PageFixture.h"
+#include "settings/FolderStatus.h"
 #include "settings/SettingsPage.h"
 
 namespace {
@@ -13,51 +15,6 @@ using imgui_double::OpenCombo;
 using imgui_double::Slide;
 using imgui_double::Type;
 
-// Style colours pushed and popped, item widths, indents and open combos all come back
-// to where they started by the end of the frame.
-void ExpectBalanced(const std::vector<Call>& calls) {
-    int colours = 0, widths = 0, indents = 0, combos = 0;
-    for (const Call& call : calls) {
-        switch (call.kind) {
-        case Kind::PushColour: ++colours; break;
-        case Kind::PopColour: colours -= call.value; break;
-        case Kind::PushWidth: ++widths; break;
-        case Kind::PopWidth: --widths; break;
-        case Kind::Indent: ++indents; break;
-        case Kind::Unindent: --indents; break;
-        case Kind::Combo: combos += call.on ? 1 : 0; break;
-        case Kind::EndCombo: --combos; break;
-        default: break;
-        }
-        ASSERT_GE(colours, 0);
-        ASSERT_GE(widths, 0);
-        ASSERT_GE(indents, 0);
-        ASSERT_GE(combos, 0);
-    }
-    EXPECT_EQ(colours, 0);
-    EXPECT_EQ(widths, 0);
-    EXPECT_EQ(indents, 0);
-    EXPECT_EQ(combos, 0);
-}
-
-void ExpectLinkButton(const std::vector<Call>& calls, const std::string& label, const std::vector<ImVec4>& colours,
-                      const std::string& tooltip) {
-    const Call* button = Find(calls, Kind::Button, label);
-    ASSERT_NE(button, nullptr) << label;
-    const ImGuiCol slots[] = {ImGuiCol_Button, ImGuiCol_ButtonHovered, ImGuiCol_ButtonActive};
-    for (int i = 0; i < 3; ++i) {
-        const Call& push = *(button - 3 + i);
-        ASSERT_EQ(push.kind, Kind::PushColour) << label;
-        EXPECT_EQ(push.value, slots[i]) << label;
-        EXPECT_TRUE(SameColour(push.colour, colours[i])) << label << " colour " << i;
-    }
-    EXPECT_EQ(button[1].kind, Kind::PopColour);
-    EXPECT_EQ(button[1].value, 3);
-    const Call* hint = Find(calls, Kind::Tooltip, label);
-    ASSERT_NE(hint, nullptr) << label;
-    EXPECT_EQ(hint->text, tooltip);
-}
-
 } // namespace
 
 TEST(FormatMinutesSeconds, PadsTheSecondsAndLetsTheMinutesGrow) {
@@ -68,37 +25,76 @@ TEST(FormatMinutesSeconds, PadsTheSecondsAndLetsTheMinutesGrow) {
     EXPECT_EQ(FormatMinutesSeconds(3600), "60:00");
 }
 
-TEST_F(PageTest, HeaderShowsTheVersionAndTwoLinkButtonsInTheirOwnColours) {
-    Hover("Discord");
-    Hover("Donate");
-    const auto calls = Frame();
+// The whole page with every item hovered: each label, tooltip, colour, width, gap and row.
+TEST_F(PageTest, DrawsEveryRowTooltipAndColourInItsPlace) {
+    Run("bind F9 sim_menu");
+    Type("##BinKeyInput", "F9");
+    OpenCombo("##LanguageSelector");
+    imgui_double::HoverEverything();
+    EXPECT_EQ(Layout(Frame()), R"('Version 1.0.1.3 by Postplay team' + colour21(0.4,0.6,0.9,1) colour22(0.5,0.7,1,1) colour23(0.3,0.5,0.8,1)
+[Discord] /colour3 tip'Join our Discord server' + colour21(0.1,0.6,0.9,1) colour22(0.2,0.7,1,1) colour23(0,0.5,0.8,1)
+[Donate] /colour3 tip'Support the development on PayPal'
+gap10
+columns2|
+'Language' width150
+combo##LanguageSelector'English' {
+item* English focus
+item Francais
+} /width + [Reset language]
+gap10
+'Set bind to toggle plugin' + [?##bindHelp] tip'See the bind list in the "Bindings" tab' width200
+box##BinKeyInput='F9' /width tip'See the bind list in the "Bindings" tab' + [Bind] + [reset##ResetBindKey] wrap
+notice'This key is already bound, you may want to change it to another key' /wrap
+gap10
+[x]Enable Postplay >
+[x]Enable in competitive mode
+[x]Enable in casual mode <
+gap10
+[x]Auto requeue >
+'Requeue Delay (seconds):'
+slider##RequeueDelay=0 + '0:00' <
+gap10
+[x]Wait for MMR before leaving tip'If enabled, the plugin will wait until MMR is visible before leaving a match'
+next-column
+'Training mode:'
+(o)Free play + ( )Custom training + ( )Workshop
+gap10)");
 
-    ASSERT_FALSE(calls.empty());
-    EXPECT_EQ(calls[0].kind, Kind::Text);
-    EXPECT_EQ(calls[0].label, "Version 1.0.1.3 by Postplay team");
-    ExpectLinkButton(calls, "Discord", {{0.4f, 0.6f, 0.9f, 1.0f}, {0.5f, 0.7f, 1.0f, 1.0f}, {0.3f, 0.5f, 0.8f, 1.0f}},
-                     "Join our Discord server");
-    ExpectLinkButton(calls, "Donate", {{0.1f, 0.6f, 0.9f, 1.0f}, {0.2f, 0.7f, 1.0f, 1.0f}, {0.0f, 0.5f, 0.8f, 1.0f}},
-                     "Support the development on PayPal");
-    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const Call& c) { return c.kind == Kind::PushColour; }), 6)
-        << "no other button has colours of its own";
+    const auto rightColumn = [this] {
+        imgui_double::HoverEverything();
+        std::string layout = Layout(Frame());
+        const std::string folder = home.path().string();
+        if (const auto at = layout.find(folder); at != std::string::npos) layout.replace(at, folder.size(), "HOME");
+        return layout.substr(layout.find("next-column"));
+    };
+    Run("pp_mode custom");
+    Type("##CustomTrainingPackCode", "abcd");
+    EXPECT_EQ(rightColumn(), R"(next-column
+'Training mode:'
+( )Free play + (o)Custom training + ( )Workshop >
+'Custom training pack code:'
+box##CustomTrainingPackCode='abcd' tip'Enter a valid training pack code (like 1234-ABCD-5678-EFGH)' wrap
+error'Enter a valid training pack code (like 1234-ABCD-5678-EFGH)' /wrap <
+gap10)");
 
-    const Call* columns = Find(calls, Kind::Columns, "SettingsColumns");
-    ASSERT_NE(columns, nullptr);
-    EXPECT_EQ(columns->value, 2);
-    EXPECT_TRUE(columns->on);
-}
-
-TEST_F(PageTest, LeavesEveryImGuiStackAsItFoundItInEachMode) {
-    for (const char* mode : {"freeplay", "custom", "workshop"}) {
-        Run(std::string("pp_mode ") + mode);
-        plugin().workshopMaps->Replace({"A\\a.upk", "B\\b.upk"});
-        Run("pp_workshop_maps_folder " + home.path().string());
-        OpenCombo("##LanguageSelector");
-        OpenCombo("##WorkshopMapSelector");
-        SCOPED_TRACE(mode);
-        ExpectBalanced(Frame());
-    }
+    Run("pp_mode workshop");
+    Run("pp_workshop_maps_folder " + home.path().string());
+    plugin().workshopMaps->Replace({"A\\a.upk", "B\\b.upk"});
+    Run("pp_workshop_map B\\b.upk");
+    Frame();
+    ASSERT_TRUE(FolderStatusWatcher::WaitUntilIdle(std::chrono::seconds(10)));
+    OpenCombo("##WorkshopMapSelector");
+    EXPECT_EQ(rightColumn(), R"(next-column
+'Training mode:'
+( )Free play + ( )Custom training + (o)Workshop >
+'Workshop map folder:' width280
+box##WorkshopMapsFolder='HOME' /width tip'Enter the full path to your workshop maps folder' + [Refresh] >
+'Select Workshop Map:' width280
+combo##WorkshopMapSelector'B' {
+item A
+item* B focus
+} /width < <
+gap10)");
 }
 
 TEST_F(PageTest, EachSwitchWritesItsOwnVariable) {
@@ -169,17 +165,6 @@ TEST_F(PageTest, PackCodeIsStoredUpperCasedOnlyWhenItIsAValidCode) {
     Type("##CustomTrainingPackCode", "");
     EXPECT_FALSE(hinted(Frame()));
     EXPECT_EQ(CvarValue("pp_custom_training_pack_code"), "");
-}
-
-TEST_F(PageTest, PackCodeBoxAlwaysHintsAtTheFormat) {
-    Run("pp_mode custom");
-    Hover("##CustomTrainingPackCode");
-    Hover("Wait for MMR before leaving");
-    const auto calls = Frame();
-    EXPECT_EQ(Get(calls, Kind::Tooltip, "##CustomTrainingPackCode").text,
-              "Enter a valid training pack code (like 1234-ABCD-5678-EFGH)");
-    EXPECT_EQ(Get(calls, Kind::Tooltip, "Wait for MMR before leaving").text,
-              "If enabled, the plugin will wait until MMR is visible before leaving a match");
 }
 
 TEST_F(PageTest, RightColumnFollowsTheModeReadAtTheStartOfTheFrame) {
