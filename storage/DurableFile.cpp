@@ -147,9 +147,8 @@ private:
     int fd = -1;
 };
 
-// Writes all of `contents` at the descriptor's offset: 0 or the error number. `wrote`
-// becomes true once any byte went out.
-int WriteAll(int fd, const std::string& contents, bool& wrote) {
+// Writes all of `contents` at the descriptor's offset: 0 or the error number.
+int WriteAll(int fd, const std::string& contents) {
     std::size_t done = 0;
     while (done < contents.size()) {
         const ssize_t written = ::write(fd, contents.data() + done, contents.size() - done);
@@ -157,7 +156,6 @@ int WriteAll(int fd, const std::string& contents, bool& wrote) {
             if (errno == EINTR) continue;
             return errno;
         }
-        wrote = wrote || written > 0;
         done += static_cast<std::size_t>(written);
     }
     return 0;
@@ -238,8 +236,7 @@ Outcome ReplaceThroughTemporary(const fs::path& target, const OldFile& old, cons
         if (error == EPERM) return Outcome::InPlace();
         if (error) return StepFailed("the new file cannot take the old one's owner and mode", error);
     }
-    bool wrote = false;
-    if (const int error = WriteAll(out.get(), contents, wrote)) return StepFailed("writing the new file failed", error);
+    if (const int error = WriteAll(out.get(), contents)) return StepFailed("writing the new file failed", error);
     if (::fsync(out.get()) != 0) return StepFailed("syncing the new file failed", errno);
     if (const int error = out.Close()) return StepFailed("closing the new file failed", error);
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
@@ -271,19 +268,16 @@ public:
     // Writes `contents` from the start and cuts the file to its length.
     std::string Overwrite(const std::string& contents) {
         if (::lseek(file.get(), 0, SEEK_SET) != 0) return "while writing: " + SystemMessage(errno);
-        if (const int error = WriteAll(file.get(), contents, changed)) return "while writing: " + SystemMessage(error);
+        if (const int error = WriteAll(file.get(), contents)) return "while writing: " + SystemMessage(error);
         if (::ftruncate(file.get(), static_cast<off_t>(contents.size())) != 0) {
             return "while cutting it to its new length: " + SystemMessage(errno);
         }
-        changed = true;
         return {};
     }
     std::string Sync() { return ::fsync(file.get()) == 0 ? std::string() : "while syncing: " + SystemMessage(errno); }
-    bool Changed() const { return changed; }
 
 private:
     Descriptor file;
-    bool changed = false;
 };
 
 } // namespace
@@ -327,16 +321,14 @@ private:
     HANDLE handle = INVALID_HANDLE_VALUE;
 };
 
-// Writes all of `contents` at the handle's position: 0 or the error code. `wrote` becomes
-// true once any byte went out.
-DWORD WriteAll(HANDLE file, const std::string& contents, bool& wrote) {
+// Writes all of `contents` at the handle's position: 0 or the error code.
+DWORD WriteAll(HANDLE file, const std::string& contents) {
     constexpr std::size_t kChunk = 1u << 30;
     std::size_t done = 0;
     while (done < contents.size()) {
         const DWORD size = static_cast<DWORD>((std::min)(contents.size() - done, kChunk));
         DWORD written = 0;
         if (!WriteFile(file, contents.data() + done, size, &written, nullptr)) return GetLastError();
-        wrote = wrote || written > 0;
         done += written;
     }
     return 0;
@@ -397,8 +389,7 @@ Outcome ReplaceThroughTemporary(const fs::path& target, const OldFile& old, cons
         return StepFailed("the temporary file beside it cannot be created", error);
     }
     made.Adopt(temporary);
-    bool wrote = false;
-    if (const DWORD error = WriteAll(out.get(), contents, wrote)) {
+    if (const DWORD error = WriteAll(out.get(), contents)) {
         return StepFailed("writing the new file failed", error);
     }
     if (!FlushFileBuffers(out.get())) return StepFailed("syncing the new file failed", GetLastError());
@@ -435,21 +426,16 @@ public:
         if (!SetFilePointerEx(file.get(), start, nullptr, FILE_BEGIN)) {
             return "while writing: " + SystemMessage(GetLastError());
         }
-        if (const DWORD error = WriteAll(file.get(), contents, changed)) {
-            return "while writing: " + SystemMessage(error);
-        }
+        if (const DWORD error = WriteAll(file.get(), contents)) return "while writing: " + SystemMessage(error);
         if (!SetEndOfFile(file.get())) return "while cutting it to its new length: " + SystemMessage(GetLastError());
-        changed = true;
         return {};
     }
     std::string Sync() {
         return FlushFileBuffers(file.get()) ? std::string() : "while syncing: " + SystemMessage(GetLastError());
     }
-    bool Changed() const { return changed; }
 
 private:
     Handle file;
-    bool changed = false;
 };
 
 } // namespace
@@ -458,7 +444,7 @@ private:
 namespace {
 
 // Writes `contents` over the existing file, keeping its identity (inode, links, owner,
-// mode). Puts the previous text back when a step fails after the file was changed.
+// mode). Puts the previous text back when a step fails.
 std::string RewriteInPlace(const fs::path& target, const std::string& contents) {
     InPlaceFile file;
     std::string why = file.Open(target);
@@ -469,12 +455,11 @@ std::string RewriteInPlace(const fs::path& target, const std::string& contents) 
     why = file.Overwrite(contents);
     if (why.empty()) why = file.Sync();
     if (why.empty()) return {};
-    if (file.Changed()) {
-        if (!file.Overwrite(previous).empty()) {
-            return "the rewrite in place failed " + why + ", and the previous text could not be put back";
-        }
-        file.Sync(); // best effort: the failure that matters has been said
+    // However much of the new text went out, the previous text goes back.
+    if (!file.Overwrite(previous).empty()) {
+        return "the rewrite in place failed " + why + ", and the previous text could not be put back";
     }
+    file.Sync(); // best effort: the failure that matters has been said
     return "the rewrite in place failed " + why;
 }
 
