@@ -1,6 +1,7 @@
 #include <iterator>
 #include <tuple>
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include "support/HostFixture.h"
@@ -103,6 +104,17 @@ TEST_F(ConsoleVariablesTest, OnlyTheExactModeTextsSelectAMode) {
     Run("pp_mode Workshop");
     EXPECT_EQ(*plugin().trainingMode, TrainingMode::FreePlay);
     EXPECT_EQ(CvarValue("pp_mode"), "Workshop");
+
+    // The line naming an unknown mode shows every control character as an escape.
+    CVarWrapper mode = plugin().cvarManager->getCvar("pp_mode");
+    for (int byte = 1; byte < 256; ++byte) {
+        TakeLines();
+        mode.setValue(std::string("m") + static_cast<char>(byte));
+        const std::string shown = byte == '\t' ? "\\t" : byte == '\n' ? "\\n" : byte == '\r' ? "\\r"
+                                  : byte < 0x20 || byte == 0x7f ? fmt::format("\\x{:02x}", byte)
+                                                                : std::string(1, static_cast<char>(byte));
+        EXPECT_EQ(TakeLines().back(), "Unknown training mode: m" + shown + "; free play is used");
+    }
 }
 
 TEST_F(ConsoleVariablesTest, ARejectedPackCodeKeepsTheLastAcceptedOne) {
