@@ -80,7 +80,8 @@ std::string LocalizationManager::Translate(const std::string& key) const {
         const auto text = table->find(key);
         if (text != table->end()) return text->second;
     }
-    if (activeIsEnglish.load(std::memory_order_acquire)) return key;
+    // Missing from the active table (or none active): the English text, then the key itself.
+    // With English active this looks in the same table twice, which costs a lookup only.
     if (const std::string* text = FindText(translations, kEnglish, key)) return *text;
     return key;
 }
@@ -94,7 +95,6 @@ void LocalizationManager::ActivateLocale(const std::string& locale) {
     const auto table = translations.find(locale);  // the tables are not written after Initialize
     MutexLock lock(localeMutex);
     activeLocale = locale;
-    activeIsEnglish.store(locale == kEnglish, std::memory_order_release);
     activeTable.store(table == translations.end() ? nullptr : &table->second, std::memory_order_release);
 }
 

@@ -51,5 +51,4 @@ private:
     mutable Mutex localeMutex;
     std::string activeLocale GUARDED_BY(localeMutex);
     std::atomic<const TextTable*> activeTable{nullptr}; // translations[activeLocale], or null
-    std::atomic<bool> activeIsEnglish{false};
 };

@@ -17,7 +17,7 @@
 void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {
     CVarWrapper enabledCvar = cvarManager->getCvar(settings::kEnabled.name);
     const bool wasEnabled = enabledCvar.getBoolValue();
-    enabledCvar.setValue(wasEnabled ? 0 : 1);
+    enabledCvar.setValue(static_cast<int>(!wasEnabled));
 
     const std::string key = wasEnabled ? "postplay_disabled" : "postplay_enabled";
     gameWrapper->Toast("Postplay", localizationManager->Translate(key), "postplay_logo", 2.0f, 0, 290.0f, 60.0f);

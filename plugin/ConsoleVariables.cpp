@@ -41,7 +41,6 @@ void RegisterSetting(PostplayPlugin& plugin, const settings::Setting& setting, c
 // \t, \n, \r or \xNN, the host's own rule for names it echoes.
 std::string Shown(const std::string& text) {
     std::string shown;
-    shown.reserve(text.size());
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (c == '\t') shown += "\\t";

@@ -57,9 +57,8 @@ public:
     PersistentStorage& operator=(const PersistentStorage&) = delete;
 
     CVarWrapper RegisterStoredCvar(const std::string& name, const std::string& defaultValue,
-                                   const std::string& description = "", bool searchable = true,
-                                   bool hasMin = false, float min = 0.0f, bool hasMax = false,
-                                   float max = 0.0f, bool saveToCfg = true);
+                                   const std::string& description, bool searchable, bool hasMin, float min,
+                                   bool hasMax, float max, bool saveToCfg);
     void AddCVar(const std::string& name);
     void WriteStorageFile();
     void OnStoredCvarChanged(std::string oldValue, CVarWrapper cvar);

@@ -209,6 +209,7 @@ TEST_F(ConsoleVariablesTest, TheStartUpScanRunsOnlyForAFolderUsableAtRegistratio
     EXPECT_TRUE(plugin().workshopMaps->Empty());
     Wait(0.2);
     EXPECT_EQ(*plugin().workshopMaps->Snapshot(), std::vector<std::string>{"Stadium\\stadium.upk"});
+    EXPECT_TRUE(Printed("> pp_find_workshop_maps"));
 
     // A folder that is not a directory schedules nothing.
     Run("pp_workshop_maps_folder \"" + folder + "\\Stadium\\stadium.upk\"");

@@ -273,7 +273,7 @@ TEST_F(StorageTest, CraftedTextCannotChangeAnotherSettingOrRunACommandAtTheNextL
 TEST_F(StorageTest, DescriptionsAreCleanedLikeValues) {
     LoadAndSettle();
     PersistentStorage extra(&plugin(), "Extra", true, true);
-    extra.RegisterStoredCvar("extra_note", "v", "two\nlines \"quoted\"");
+    extra.RegisterStoredCvar("extra_note", "v", "two\nlines \"quoted\"", true, false, 0.0f, false, 0.0f, true);
     Wait(0.2);
     extra.WriteStorageFile();
     EXPECT_EQ(ReadText(home.path() / "cfg" / "Extra.cfg"), "extra_note \"v\" //twolines quoted\n");
