@@ -76,8 +76,9 @@ void RemoveLeftoverTemporaries(const fs::path& target) {
     for (const fs::path& leftover : leftovers) fs::remove(leftover, error);
 }
 
-// This write's temporary file, removed when it goes unless it was put in place. Declared
-// before the file's handle, so that the handle is closed first (Windows removes no open file).
+// This write's temporary file, removed when it goes; once it was put in place, nothing has
+// its name any more. Declared before the file's handle, so that the handle is closed first
+// (Windows removes no open file).
 class TemporaryFile {
 public:
     TemporaryFile() = default;
@@ -88,30 +89,30 @@ public:
         if (!path.empty()) fs::remove(path, ignored);
     }
     void Adopt(fs::path made) { path = std::move(made); }
-    void Keep() { path.clear(); }
 
 private:
     fs::path path;
 };
 
-// What a replace came to: done (no reason), failed (a reason; the old file untouched), or
-// turned down before anything changed because it would not keep the file as it is.
+// What a replace came to: done, failed (with the reason; the old file untouched), or turned
+// down before anything changed because it would not keep the file as it is.
 struct Outcome {
-    bool inPlace = false;
+    enum class Kind { Done, InPlace, Failed };
+    Kind kind = Kind::Done;
     std::string why;
 
-    static Outcome InPlace() { return {true, {}}; }
-    static Outcome Failed(std::string why) { return {false, std::move(why)}; }
+    static Outcome InPlace() { return {Kind::InPlace, {}}; }
+    static Outcome Failed(std::string why) { return {Kind::Failed, std::move(why)}; }
 };
 
-// What the file to replace is now.
+// What the file to replace is now; all zero (no file) until Probe finds one.
 struct OldFile {
-    bool exists = false;
-    bool regular = false;
-    bool readOnly = false;
-    unsigned long links = 1;
+    bool exists;
+    bool regular;
+    bool readOnly;
+    unsigned long links;
 #if !defined(_WIN32)
-    struct stat status {};
+    struct stat status;
 #endif
 };
 
@@ -147,15 +148,13 @@ private:
     int fd = -1;
 };
 
-// Writes all of `contents` at the descriptor's offset: 0 or the error number.
+// Writes all of `contents` at the descriptor's offset: 0 or the error number. Reads and
+// writes of a regular file are not cut short by signals, so any failure is the disk's.
 int WriteAll(int fd, const std::string& contents) {
     std::size_t done = 0;
     while (done < contents.size()) {
         const ssize_t written = ::write(fd, contents.data() + done, contents.size() - done);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
+        if (written < 0) return errno;
         done += static_cast<std::size_t>(written);
     }
     return 0;
@@ -242,7 +241,6 @@ Outcome ReplaceThroughTemporary(const fs::path& target, const OldFile& old, cons
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         return StepFailed("putting the new file in place failed", errno);
     }
-    made.Keep();
     SyncFolder(target.parent_path()); // done, whatever it says
     return {};
 }
@@ -258,7 +256,6 @@ public:
         char buffer[4096];
         for (off_t at = 0;;) {
             const ssize_t got = ::pread(file.get(), buffer, sizeof buffer, at);
-            if (got < 0 && errno == EINTR) continue;
             if (got < 0) return SystemMessage(errno);
             if (got == 0) return {};
             text.append(buffer, static_cast<std::size_t>(got));
@@ -399,7 +396,6 @@ Outcome ReplaceThroughTemporary(const fs::path& target, const OldFile& old, cons
                                    : MoveFileExW(temporary.c_str(), target.c_str(),
                                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!placed) return StepFailed("putting the new file in place failed", GetLastError());
-    made.Keep();
     return {};
 }
 
@@ -469,7 +465,7 @@ std::string ReplaceFileDurably(const fs::path& file, const std::string& contents
     std::string why;
     const fs::path target = FinalTarget(file, why);
     if (target.empty()) return why;
-    OldFile old;
+    OldFile old{};
     why = Probe(target, old);
     if (!why.empty()) return why;
     if (old.exists && !old.regular) return "it is not a regular file";
@@ -477,7 +473,7 @@ std::string ReplaceFileDurably(const fs::path& file, const std::string& contents
 
     // A new file would part the hard links: the other names would keep the old text.
     Outcome outcome = old.exists && old.links > 1 ? Outcome::InPlace() : ReplaceThroughTemporary(target, old, contents);
-    if (outcome.inPlace) outcome.why = RewriteInPlace(target, contents);
+    if (outcome.kind == Outcome::Kind::InPlace) outcome.why = RewriteInPlace(target, contents);
     if (outcome.why.empty()) RemoveLeftoverTemporaries(target);
     return outcome.why;
 }

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 #if !defined(_WIN32)
 #include <fcntl.h>
 #include <grp.h>
@@ -107,28 +109,44 @@ private:
     fs::path folder;
 };
 
-// Makes every fsync of this test program fail with EIO while it lives, and the creation of
-// every temporary file with `temporariesFail`. The program's own definitions of fsync and
-// open are the ones its code calls; otherwise they do the real ones.
-std::atomic<bool> syncsFail{false};
-std::atomic<int> temporariesFail{0};
+// Faults this test program injects into its own system calls (its fsync, open and close are
+// the ones its code calls): every fsync fails with EIO, the creation of a temporary file with
+// `temporariesFail`, or the close of one with EIO. While `recordingSyncs`, each fsync is noted
+// as a "file" or a "folder" one.
+std::atomic<bool> syncsFail{false}, temporaryClosesFail{false}, recordingSyncs{false};
+std::atomic<int> temporariesFail{0}, temporaryFd{-1};
+std::vector<std::string> syncs;
 
-class SyncFailure {
+// Sets a fault's flag while it lives.
+class Raised {
 public:
-    SyncFailure() { syncsFail = true; }
-    SyncFailure(const SyncFailure&) = delete;
-    SyncFailure& operator=(const SyncFailure&) = delete;
-    ~SyncFailure() { syncsFail = false; }
+    explicit Raised(std::atomic<bool>& flag) : flag(flag) { flag = true; }
+    Raised(const Raised&) = delete;
+    Raised& operator=(const Raised&) = delete;
+    ~Raised() { flag = false; }
+
+private:
+    std::atomic<bool>& flag;
 };
 
 } // namespace
 
 extern "C" int fsync(int fd) {
+    struct stat status {};
+    if (recordingSyncs && fstat(fd, &status) == 0) syncs.push_back(S_ISDIR(status.st_mode) ? "folder" : "file");
     if (syncsFail) {
         errno = EIO;
         return -1;
     }
     return static_cast<int>(syscall(SYS_fsync, fd));
+}
+
+extern "C" int close(int fd) {
+    const bool fail = temporaryClosesFail && fd == temporaryFd;
+    const int closed = static_cast<int>(syscall(SYS_close, fd));
+    if (!fail) return closed;
+    errno = EIO;
+    return -1;
 }
 
 extern "C" int open(const char* path, int flags, ...) {
@@ -137,11 +155,33 @@ extern "C" int open(const char* path, int flags, ...) {
     const mode_t mode = (flags & O_CREAT) != 0 ? static_cast<mode_t>(va_arg(rest, int)) : 0;
     va_end(rest);
     const std::string name = path;
-    if (temporariesFail != 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) {
+    const bool temporary = name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
+    if (temporary && temporariesFail != 0) {
         errno = temporariesFail;
         return -1;
     }
-    return static_cast<int>(syscall(SYS_openat, AT_FDCWD, path, flags, mode));
+    const int fd = static_cast<int>(syscall(SYS_openat, AT_FDCWD, path, flags, mode));
+    if (temporary) temporaryFd = fd;
+    return fd;
+}
+
+// The new file is synced, put in place under the old name (a new inode), then its folder
+// synced, so that the rename survives a power cut. A close that fails leaves the old file.
+TEST(DurableFileTest, SyncsTheNewFileThenTheFolderItWasRenamedIn) {
+    TempDir dir;
+    const fs::path file = dir.path() / "Postplay.cfg";
+    WriteText(file, "old\n");
+    const ino_t before = StatusOf(file).st_ino;
+    recordingSyncs = true;
+    EXPECT_EQ(ReplaceFileDurably(file, "new\n"), "");
+    recordingSyncs = false;
+    EXPECT_EQ(syncs, (std::vector<std::string>{"file", "folder"}));
+    EXPECT_NE(StatusOf(file).st_ino, before);
+
+    const Raised failing(temporaryClosesFail);
+    EXPECT_EQ(ReplaceFileDurably(file, "newer\n"), "closing the new file failed: Input/output error");
+    EXPECT_EQ(ReadBytes(file), "new\n");
+    EXPECT_EQ(Temporaries(dir.path()), 0u);
 }
 
 // A folder refusing new files (for want of rights, or read-only) leaves the file to be
@@ -210,6 +250,10 @@ TEST(DurableFileTest, OwnerGroupAndModeStayWhoeverWrites) {
     EXPECT_EQ(replaced.st_uid, kNobody);
     EXPECT_EQ(replaced.st_gid, kNobody);
     EXPECT_EQ(replaced.st_mode & 07777, 0640u);
+    const fs::path own = dir.path() / "own.cfg";  // and root's own file stays root's
+    WriteText(own, "old\n");
+    EXPECT_EQ(ReplaceFileDurably(own, "new\n"), "");
+    EXPECT_EQ(StatusOf(own).st_uid, 0u);
 
     const fs::path folder = dir.path() / "own";
     const fs::path shared = folder / "shared.cfg";
@@ -242,7 +286,7 @@ TEST(DurableFileTest, AFailingSyncKeepsThePreviousTextAndSaysWhy) {
         const ino_t inode = StatusOf(file).st_ino;
         std::string why;
         {
-            const SyncFailure failing;
+            const Raised failing(syncsFail);
             why = ReplaceFileDurably(file, "a new and longer text\n");
         }
         EXPECT_NE(why.find("Input/output error"), std::string::npos) << why;
