@@ -211,8 +211,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SwitchCase{"CasualStillOnWithCompetitiveOff", 0, true, false, true, true},
                       SwitchCase{"CasualOff", 62, true, true, false, false},
                       SwitchCase{"CasualOn", 62, true, true, true, true},
-                      SwitchCase{"BetweenCompetitiveIds", 12, true, true, true, false},
-                      SwitchCase{"AnotherIdBetween", 14, true, true, true, false},
                       SwitchCase{"AboveTheTable", 63, true, true, true, false}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -144,6 +144,11 @@ TEST_F(RefreshWorkshopMapsTest, ASnapshotStaysWholeWhileAScanReplacesTheList) {
     scanner.join();
     EXPECT_EQ(torn, 0u);
     EXPECT_EQ(Maps().size(), static_cast<std::size_t>(kMaps));
+
+    const auto scanStart = plugin().workshopMaps->Clear();
+    plugin().workshopMaps->Clear();              // a clear after a scan began: its list is dropped
+    EXPECT_FALSE(plugin().workshopMaps->ReplaceIfCurrent({"A\\a.upk"}, scanStart));
+    EXPECT_TRUE(plugin().workshopMaps->Empty());
 }
 
 // A folder whose listing fails before any map is found gives the usual line, exactly, and the

@@ -78,6 +78,8 @@ inline std::string Layout(const std::vector<Call>& calls) {
         if (SameColour(c, page::kNoticeColour)) return std::string("notice");
         return "(" + number(c.x) + "," + number(c.y) + "," + number(c.z) + "," + number(c.w) + ")";
     };
+    static const char* const kMarks[] = {"", "", "", "", "", "", "", "", "}", "", "focus", "", "", "next-column",
+                                         "", "+", ">", "<", "", "", "", "/width", "wrap", "/wrap"};
     std::string layout;
     Kind previous = Kind::SameLine;
     for (const Call& call : calls) {
@@ -94,22 +96,14 @@ inline std::string Layout(const std::vector<Call>& calls) {
         case Kind::Slider: layout += "slider" + call.label + "=" + std::to_string(call.value); break;
         case Kind::InputText: layout += "box" + call.label + "='" + call.text + "'"; break;
         case Kind::Combo: layout += "combo" + call.label + "'" + call.text + (call.on ? "' {" : "'"); break;
-        case Kind::EndCombo: layout += "}"; break;
         case Kind::Selectable: layout += (call.on ? "item* " : "item ") + call.label; break;
-        case Kind::DefaultFocus: layout += "focus"; break;
         case Kind::Tooltip: layout += "tip'" + call.text + "'"; break;
         case Kind::Columns: layout += "columns" + std::to_string(call.value) + (call.on ? "|" : ""); break;
-        case Kind::NextColumn: layout += "next-column"; break;
         case Kind::Spacer: layout += "gap" + number(call.size); break;
-        case Kind::SameLine: layout += "+"; break;
-        case Kind::Indent: layout += ">"; break;
-        case Kind::Unindent: layout += "<"; break;
         case Kind::PushColour: layout += "colour" + std::to_string(call.value) + colour(call.colour); break;
         case Kind::PopColour: layout += "/colour" + std::to_string(call.value); break;
         case Kind::PushWidth: layout += "width" + number(call.size); break;
-        case Kind::PopWidth: layout += "/width"; break;
-        case Kind::PushWrap: layout += "wrap"; break;
-        case Kind::PopWrap: layout += "/wrap"; break;
+        default: layout += kMarks[static_cast<int>(call.kind)]; break;
         }
     }
     return layout;

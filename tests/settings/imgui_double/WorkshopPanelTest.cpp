@@ -17,8 +17,8 @@ using imgui_double::Click;
 using imgui_double::OpenCombo;
 using imgui_double::Type;
 
-const ImVec4 kError{1.0f, 0.3f, 0.3f, 1.0f};
-const ImVec4 kNotice{1.0f, 0.7f, 0.0f, 1.0f};
+const ImVec4 kError = page::kErrorColour;
+const ImVec4 kNotice = page::kNoticeColour;
 
 class WorkshopPanelTest : public PageTest {
 protected:
