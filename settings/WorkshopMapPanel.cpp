@@ -56,7 +56,7 @@ std::optional<std::string> DrawMapRows(const WorkshopMapList::Entries& maps, con
     std::optional<std::string> chosen;
     ImGuiListClipper clipper;
     clipper.Begin(static_cast<int>(maps.size()));
-    if (!selected.empty() && ImGui::IsWindowAppearing()) {
+    if (ImGui::IsWindowAppearing()) {
         const auto selectedEntry = std::find(maps.begin(), maps.end(), selected);
         if (selectedEntry != maps.end()) {
             const int selectedRow = static_cast<int>(selectedEntry - maps.begin());

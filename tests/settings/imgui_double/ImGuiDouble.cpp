@@ -175,7 +175,13 @@ bool IsWindowAppearing() { return true; }
 
 } // namespace ImGui
 
-// The list clipper of the double counts every row as visible: one step shows them all.
+// The list clipper of the double has a view of kViewRows rows: the first step shows those,
+// a second one the range forced into view, when it lies below them.
+namespace {
+constexpr int kViewRows = 8;
+int forcedBegin = 0, forcedEnd = 0;
+} // namespace
+
 ImGuiListClipper::ImGuiListClipper() : DisplayStart(0), DisplayEnd(0), ItemsCount(-1), ItemsHeight(0.0f),
                                        StartPosY(0.0f), TempData(nullptr) {}
 ImGuiListClipper::~ImGuiListClipper() { End(); }
@@ -183,19 +189,27 @@ ImGuiListClipper::~ImGuiListClipper() { End(); }
 void ImGuiListClipper::Begin(int count, float height) {
     ItemsCount = count;
     ItemsHeight = height;
-    DisplayStart = DisplayEnd = 0;
+    DisplayStart = DisplayEnd = forcedBegin = forcedEnd = 0;
 }
 
 void ImGuiListClipper::End() { ItemsCount = -1; }
 
 bool ImGuiListClipper::Step() {
-    if (ItemsCount <= 0 || DisplayEnd == ItemsCount) {
-        End();
-        return false;
+    if (ItemsCount > 0 && DisplayEnd == 0) {
+        DisplayEnd = std::min(ItemsCount, kViewRows);
+        return true;
     }
-    DisplayStart = 0;
-    DisplayEnd = ItemsCount;
-    return true;
+    if (ItemsCount > 0 && forcedBegin >= DisplayEnd && forcedEnd > forcedBegin) {
+        DisplayStart = forcedBegin;
+        DisplayEnd = std::min(ItemsCount, forcedEnd);
+        forcedBegin = forcedEnd = 0;
+        return true;
+    }
+    End();
+    return false;
 }
 
-void ImGuiListClipper::ForceDisplayRangeByIndices(int, int) {}  // every row shows anyway
+void ImGuiListClipper::ForceDisplayRangeByIndices(int begin, int end) {
+    forcedBegin = begin;
+    forcedEnd = end;
+}

@@ -107,6 +107,18 @@ TEST_F(WorkshopPanelTest, DirectoryWithMapsOffersThemByFolderName) {
     EXPECT_EQ(chosen[1].kind, Kind::DefaultFocus);
     EXPECT_FALSE(Get(calls, Kind::Selectable, "Beach").on);
     EXPECT_TRUE(ColouredLines(calls).empty());
+
+    // Of a long list only the rows in view are drawn, and the chosen one, so that it shows.
+    std::vector<std::string> many;
+    for (int i = 0; i < 30; ++i) many.push_back("M" + std::to_string(i) + "\\m.upk");
+    plugin().workshopMaps->Replace(many);
+    Run("pp_workshop_map M25\\m.upk");
+    OpenCombo("##WorkshopMapSelector");
+    calls = Frame();
+    EXPECT_TRUE(Has(calls, Kind::Selectable, "M0") && !Has(calls, Kind::Selectable, "M12"));
+    chosen = Find(calls, Kind::Selectable, "M25");
+    ASSERT_NE(chosen, nullptr);
+    EXPECT_TRUE(chosen->on && chosen[1].kind == Kind::DefaultFocus);
 }
 
 TEST_F(WorkshopPanelTest, AutomaticScanRunsOncePerLibraryLifetime) {
