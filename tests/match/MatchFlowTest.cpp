@@ -255,15 +255,6 @@ TEST_F(MatchFlowTest, NoRequeueIsScheduledOutsideAnyGame) {
     EXPECT_EQ(host->PendingTimers(), 0u);
 }
 
-TEST_F(MatchFlowTest, UnloadingWithALoadAndARequeueTimerPendingLeavesTheClockHarmless) {
-    EndMatchWithoutWaitingForMmr(11);
-    ASSERT_EQ(host->PendingTimers(), 3u);
-    host->UnloadPlugin();
-    Wait(10);
-    EXPECT_EQ(host->CurrentPlace(), sim::Place::Match);
-    EXPECT_FALSE(host->IsSearching());
-}
-
 // The host drops an unloaded plug-in's timers itself; this checks the plug-in's own guard,
 // with an object that dies while its timers stay scheduled.
 TEST_F(MatchFlowTest, TimersThatOutliveTheirPluginObjectDoNothing) {

@@ -89,10 +89,6 @@ TEST_F(ConsoleVariablesTest, ChangesReachTheCopiesWithinTheirRanges) {
     EXPECT_EQ(*p.toggleBind, "F3");
     EXPECT_EQ(*p.workshopMapsFolder, "C:\\Maps");
     EXPECT_EQ(*p.workshopMap, "A\\a.upk");
-
-    Run("pp_requeue_delay -5; pp_enabled 7");
-    EXPECT_EQ(*p.requeueDelay, 0);
-    EXPECT_TRUE(*p.enabled);
 }
 
 TEST_F(ConsoleVariablesTest, OnlyTheExactModeTextsSelectAMode) {

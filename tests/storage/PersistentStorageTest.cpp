@@ -44,7 +44,6 @@ TEST_F(StorageTest, WritesEveryStoredVariableInByteOrderOfNames) {
     LoadAndSettle();
     Run("writeconfig");
     EXPECT_EQ(Config(), kDefaultSettingsFile);
-    EXPECT_TRUE(Printed("PersistentStorage: created and will store the data in " + ConfigFile().string()));
 }
 
 TEST_F(StorageTest, EachChangeRewritesTheWholeFile) {
@@ -119,7 +118,6 @@ TEST_F(StorageTest, FoldersWithNonAsciiNamesKeepTheSettingsAndTheirMaps) {
     const std::string bytes = ReadBytes(file);
     EXPECT_NE(bytes.find("pp_workshop_maps_folder \"" + PathToUtf8(maps) + "\" //Workshop maps folder" + lineEnd),
               std::string::npos);
-    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 12) << bytes;   // one line end per variable
     std::string::size_type ends = 0;
     for (auto at = bytes.find(lineEnd); at != std::string::npos; at = bytes.find(lineEnd, at + 1)) ++ends;
     EXPECT_EQ(ends, 12u) << bytes;
