@@ -26,9 +26,9 @@ std::optional<std::string> ToAnsi(const std::wstring& wide) {
 
     // The round trip is what counts: the host turns the text back into a name the same way.
     const int back = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    std::wstring readBack(back > 0 ? static_cast<std::size_t>(back) : 0u, L'\0');
-    if (back <= 0 || MultiByteToWideChar(CP_ACP, 0, text.data(), size, readBack.data(), back) != back ||
-        readBack != wide)
+    if (back <= 0) return std::nullopt;
+    std::wstring readBack(static_cast<std::size_t>(back), L'\0');
+    if (MultiByteToWideChar(CP_ACP, 0, text.data(), size, readBack.data(), back) != back || readBack != wide)
         return std::nullopt;
     return text;
 }

@@ -320,7 +320,7 @@ private:
 
 // Writes all of `contents` at the handle's position: 0 or the error code.
 DWORD WriteAll(HANDLE file, const std::string& contents) {
-    constexpr std::size_t kChunk = 1u << 30;
+    constexpr std::size_t kChunk = MAXDWORD;     // the most one WriteFile takes
     std::size_t done = 0;
     while (done < contents.size()) {
         const DWORD size = static_cast<DWORD>((std::min)(contents.size() - done, kChunk));
@@ -350,7 +350,7 @@ std::string Probe(const fs::path& target, OldFile& old) {
     old.exists = true;
     old.regular = (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
     old.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    old.links = old.regular ? LinkCount(target) : 1;
+    old.links = LinkCount(target);               // a folder or device cannot be opened: 1
     return {};
 }
 
