@@ -37,7 +37,6 @@ const LinkButton kDonateButton{"Donate", "https://www.paypal.com/donate?hosted_b
                                {0.1f, 0.6f, 0.9f, 1.0f}, {0.2f, 0.7f, 1.0f, 1.0f}, {0.0f, 0.5f, 0.8f, 1.0f}};
 
 constexpr const char* kAuthor = "Postplay team";
-constexpr std::size_t kPackCodeCapacity = 128;
 constexpr int kMaxRequeueDelay = 900;
 
 // The settings as they stand at the start of a frame; the widgets edit these copies.
@@ -68,7 +67,7 @@ void DrawHeader() {
 }
 
 void SettingCheckbox(CVarManagerWrapper& cvars, const std::string& label, bool& value, const char* cvarName) {
-    if (ImGui::Checkbox(label.c_str(), &value)) page::SetCvar(cvars, cvarName, value ? 1 : 0);
+    if (ImGui::Checkbox(label.c_str(), &value)) page::SetCvar(cvars, cvarName, static_cast<int>(value));
 }
 
 // The empty text (no code) or a code that passes the check.
@@ -86,7 +85,7 @@ void AcceptPackCode(CVarManagerWrapper& cvars, std::string text) {
 // active it holds what the player is typing; a text that would not be stored gets the box's
 // format hint below it at once, not only in the tooltip.
 void DrawPackCodeBox(CVarManagerWrapper& cvars, LocalizationManager& localization, const std::string& storedCode) {
-    char packCode[kPackCodeCapacity];
+    char packCode[128];                          // room for a pasted text well beyond a code
     page::CopyToBuffer(storedCode, packCode);
     ImGui::Text("%s:", localization.Translate("custom_training_pack_code").c_str());
     if (ImGui::InputText("##CustomTrainingPackCode", packCode, sizeof packCode)) AcceptPackCode(cvars, packCode);

@@ -1,5 +1,6 @@
 #include "training/TrainingMode.h"
 
+#include <array>
 #include <cstddef>
 #include <utility>
 
@@ -8,7 +9,7 @@
 namespace TrainingMode {
 
 namespace {
-constexpr const char* kTextForms[] = {"freeplay", "custom", "workshop"};
+constexpr std::array kTextForms{"freeplay", "custom", "workshop"};  // by Mode
 }
 
 Mode FromString(const std::string& text) {

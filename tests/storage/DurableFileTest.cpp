@@ -196,7 +196,7 @@ TEST(DurableFileTest, OnlyAFolderThatRefusesNewFilesLeadsToARewriteInPlace) {
         const bool missing = ReplaceFileDurably(dir.path() / "missing.cfg", "x").empty();
         temporariesFail = 0;
         const bool inPlace = refusal != EEXIST && refusal != ENOSPC;
-        const std::string failure = "the temporary file beside it cannot be created: " + std::string(std::strerror(refusal));
+        const std::string failure = std::string("the temporary file beside it cannot be created: ") + strerror(refusal);
         EXPECT_EQ(why, inPlace ? "" : failure);
         EXPECT_EQ(ReadBytes(file), inPlace ? "new\n" : "old\n") << refusal;
         EXPECT_FALSE(missing) << refusal;

@@ -103,10 +103,12 @@ bool RadioButton(const char* label, bool active) {
     return script.clicks.count(label) > 0;
 }
 
-bool SliderInt(const char* label, int* value, int, int, const char*, ImGuiSliderFlags) {
+bool SliderInt(const char* label, int* value, int min, int max, const char*, ImGuiSliderFlags) {
     const auto slid = script.slid.find(label);
     if (slid != script.slid.end()) *value = slid->second;
-    RecordItem(Kind::Slider, label).value = *value;
+    Call& call = RecordItem(Kind::Slider, label);
+    call.value = *value;
+    call.text = std::to_string(min) + ".." + std::to_string(max);
     return slid != script.slid.end();
 }
 

@@ -20,7 +20,7 @@ enum class Kind {
 struct Call {
     Kind kind = Kind::Text;
     std::string label;        // the widget's label, or the text shown
-    std::string text;         // a box's text after the call, a combo's preview
+    std::string text;         // a box's text after the call, a combo's preview, a slider's range
     bool on = false;          // check box after the call, active radio button, selected item, open combo
     int value = 0;            // slider after the call, colour slot, pop count, column count
     float size = 0.0f;        // pushed width, spacer height

@@ -93,7 +93,7 @@ inline std::string Layout(const std::vector<Call>& calls) {
         case Kind::Button: layout += "[" + call.label + "]"; break;
         case Kind::Checkbox: layout += (call.on ? "[x]" : "[ ]") + call.label; break;
         case Kind::RadioButton: layout += (call.on ? "(o)" : "( )") + call.label; break;
-        case Kind::Slider: layout += "slider" + call.label + "=" + std::to_string(call.value); break;
+        case Kind::Slider: layout += "slider" + call.label + "=" + std::to_string(call.value) + " " + call.text; break;
         case Kind::InputText: layout += "box" + call.label + "='" + call.text + "'"; break;
         case Kind::Combo: layout += "combo" + call.label + "'" + call.text + (call.on ? "' {" : "'"); break;
         case Kind::Selectable: layout += (call.on ? "item* " : "item ") + call.label; break;

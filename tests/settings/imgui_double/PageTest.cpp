@@ -20,7 +20,7 @@ using imgui_double::Type;
 TEST(FormatMinutesSeconds, PadsTheSecondsAndLetsTheMinutesGrow) {
     EXPECT_EQ(FormatMinutesSeconds(0), "0:00");
     EXPECT_EQ(FormatMinutesSeconds(59), "0:59");
-    EXPECT_EQ(FormatMinutesSeconds(90), "1:30");
+    EXPECT_EQ(FormatMinutesSeconds(70), "1:10");
     EXPECT_EQ(FormatMinutesSeconds(605), "10:05");
     EXPECT_EQ(FormatMinutesSeconds(3600), "60:00");
 }
@@ -52,7 +52,7 @@ gap10
 gap10
 [x]Auto requeue >
 'Requeue Delay (seconds):'
-slider##RequeueDelay=0 + '0:00' <
+slider##RequeueDelay=0 0..900 + '0:00' <
 gap10
 [x]Wait for MMR before leaving tip'If enabled, the plugin will wait until MMR is visible before leaving a match'
 next-column
