@@ -71,6 +71,20 @@ public:
         held = true;
     }
 
+    // Runs `body` with the lock stepped out of, takes it again however `body` ends, and
+    // gives back what `body` returned. The analysis sees the lock held throughout: `body`
+    // must touch nothing the lock guards.
+    template <class Body>
+    decltype(auto) RunUnlocked(Body&& body) NO_THREAD_SAFETY_ANALYSIS {
+        struct Relock {
+            MutexLock& lock;
+            ~Relock() { lock.Lock(); }
+        };
+        Unlock();
+        const Relock relock{*this};
+        return body();
+    }
+
 private:
     friend class CondVar;
     Mutex& mutex;

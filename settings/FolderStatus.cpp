@@ -46,9 +46,7 @@ std::optional<FolderState> FolderStatusWatcher::StateForFrame(const std::string&
     const bool listChanged = list.get() != seenList.get();
     seenList.swap(list);                         // the list seen before goes with `list`, after the lock
     if (Due(folder, listChanged, now) && !AskLocked(folder, now)) {
-        lock.Unlock();                           // no worker (stopped): check here
-        CheckNow(folder);
-        lock.Lock();
+        lock.RunUnlocked([&] { CheckNow(folder); });  // no worker (stopped): check here
     }
     if (latest && latest->folder == folder) return latest->state;
     return std::nullopt;
@@ -121,9 +119,7 @@ void FolderStatusWatcher::Work() noexcept {
             pending.reset();
             const std::uint64_t ticket = ++lastTicket;
             const std::string folder = *running;
-            lock.Unlock();
-            const FolderState state = QueryFolderState(folder);  // does not throw
-            lock.Lock();
+            const FolderState state = lock.RunUnlocked([&] { return QueryFolderState(folder); });
             running.reset();
             LandLocked(Check{folder, state, ticket});
             MarkBusyLocked();

@@ -54,7 +54,8 @@ public:
     // nullopt while none has landed. Asks for a check when one is due and returns at once.
     // `list` is the frame's snapshot of the map list; another list than the previous
     // frame's means a scan or a clear ran since.
-    std::optional<FolderState> StateForFrame(const std::string& folder, std::shared_ptr<const void> list) EXCLUDES(mutex);
+    std::optional<FolderState> StateForFrame(const std::string& folder,
+                                             std::shared_ptr<const void> list) EXCLUDES(mutex);
 
     // Checks `folder` here and now and records the result as the latest check.
     FolderState CheckNow(const std::string& folder) EXCLUDES(mutex);

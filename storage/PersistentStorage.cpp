@@ -171,9 +171,7 @@ std::uint64_t PersistentStorage::RequestWrite() {
     const std::uint64_t ticket = ++requestedWrites;
     if (stopping) {
         // After the unload no thread of ours may run: the caller writes.
-        lock.Unlock();
-        WriteNow();
-        lock.Lock();
+        lock.RunUnlocked([this] { WriteNow(); });
         completedWrites = std::max(completedWrites, ticket);
         writeDone.NotifyAll();
         return ticket;
@@ -214,9 +212,7 @@ void PersistentStorage::WriterLoop() {
         while (!stopping && requestedWrites == completedWrites) writeWanted.Wait(lock);
         if (requestedWrites == completedWrites) return;
         const std::uint64_t ticket = requestedWrites;
-        lock.Unlock();
-        RunGuarded("writing the settings file", [this] { WriteNow(); });
-        lock.Lock();
+        lock.RunUnlocked([this] { RunGuarded("writing the settings file", [this] { WriteNow(); }); });
         completedWrites = std::max(completedWrites, ticket);
         writeDone.NotifyAll();
     }
