@@ -74,10 +74,7 @@ void PostplayPlugin::RenderKeyBindSetting() {
     // the stored key, also one that arrives after the first frame (the stored settings load
     // a moment after the plug-in).
     const std::string storedKey = toggleBind->Get();
-    if (!state.keyBindBufferInitialized || !state.keyBindEdited) {
-        page::CopyToBuffer(storedKey, state.keyBindBuffer);
-        state.keyBindBufferInitialized = true;
-    }
+    if (!state.keyBindEdited) page::CopyToBuffer(storedKey, state.keyBindBuffer);
     ImGui::PushItemWidth(kKeyBoxWidth);
     if (ImGui::InputText("##BinKeyInput", state.keyBindBuffer, sizeof state.keyBindBuffer))
         state.keyBindEdited = true;

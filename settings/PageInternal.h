@@ -13,7 +13,6 @@
 // object at the start of each frame.
 struct SettingsPageState {
     char keyBindBuffer[256] = {};                // the key name shown and edited in the bind box
-    bool keyBindBufferInitialized = false;       // filled from the stored key on the first draw
     bool keyBindEdited = false;                  // the box holds the player's text, not yet the stored key
     bool workshopAutoScanPending = true;         // one automatic workshop scan per library lifetime
 };
@@ -48,9 +47,7 @@ inline void TooltipOnHover(const std::string& text) {
 // Copies as much of `text` as fits, always zero-terminated.
 template <std::size_t N>
 void CopyToBuffer(const std::string& text, char (&buffer)[N]) {
-    const std::size_t length = text.size() < N - 1 ? text.size() : N - 1;
-    text.copy(buffer, length);
-    buffer[length] = '\0';
+    buffer[text.copy(buffer, N - 1)] = '\0';
 }
 
 // Writes a setting through its console variable; the host then refreshes the plug-in's copy.

@@ -166,22 +166,25 @@ extern "C" int open(const char* path, int flags, ...) {
 }
 
 // The new file is synced, put in place under the old name (a new inode), then its folder
-// synced, so that the rename survives a power cut. A close that fails leaves the old file.
+// synced, so that the rename survives a power cut; an earlier write's leftover temporary
+// goes, nothing else. A close that fails leaves the old file.
 TEST(DurableFileTest, SyncsTheNewFileThenTheFolderItWasRenamedIn) {
     TempDir dir;
     const fs::path file = dir.path() / "Postplay.cfg";
-    WriteText(file, "old\n");
+    for (const char* name : {"Postplay.cfg", "Postplay.cfg.0123abcd0001.tmp", "Postplay.cfg.tmp", "Other.cfg.1.tmp"})
+        WriteText(dir.path() / name, "old\n");
     const ino_t before = StatusOf(file).st_ino;
     recordingSyncs = true;
     EXPECT_EQ(ReplaceFileDurably(file, "new\n"), "");
     recordingSyncs = false;
     EXPECT_EQ(syncs, (std::vector<std::string>{"file", "folder"}));
     EXPECT_NE(StatusOf(file).st_ino, before);
+    EXPECT_EQ(Temporaries(dir.path()), 2u);
 
     const Raised failing(temporaryClosesFail);
     EXPECT_EQ(ReplaceFileDurably(file, "newer\n"), "closing the new file failed: Input/output error");
     EXPECT_EQ(ReadBytes(file), "new\n");
-    EXPECT_EQ(Temporaries(dir.path()), 0u);
+    EXPECT_EQ(Temporaries(dir.path()), 2u);
 }
 
 // A folder refusing new files (for want of rights, or read-only) leaves the file to be
