@@ -40,12 +40,11 @@ void ApplyToggleBind(PostplayPlugin& plugin, const std::string& key) {
 
 // Hands the bind job the key in the box as it is now: the job runs later on the game
 // thread, and not at all once the plug-in object is gone. A key name that would read back
-// as another command is refused with one line, and the box shows the stored key again.
+// as another command is refused with one line, and the next frame shows the stored key.
 void BindToggleKey(PostplayPlugin& plugin, SettingsPageState& state) {
     std::string key = state.keyBindBuffer;
     if (!IsSafeKeyName(key)) {
         Log("Key name refused for the toggle bind: it must not hold double quotes, ';' or line breaks");
-        page::CopyToBuffer(plugin.toggleBind->Get(), state.keyBindBuffer);
         state.keyBindEdited = false;
         return;
     }

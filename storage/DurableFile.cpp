@@ -193,16 +193,15 @@ int CreateTemporary(const fs::path& target, mode_t mode, fs::path& temporary, De
     return EEXIST;
 }
 
-// Gives the new file the old one's owner and group where they differ from what it got,
-// then its mode (after the owner, since a change of owner clears set-id bits): 0 or the
-// error number.
+// Gives the new file the old one's owner and group where they differ from what it got
+// (-1 leaves one as it is, and asks no right), then its mode (after the owner, since a
+// change of owner clears set-id bits): 0 or the error number.
 int TakeOverOwnerAndMode(int fd, const struct stat& old) {
     struct stat made {};
     if (::fstat(fd, &made) != 0) return errno;
     const uid_t owner = made.st_uid != old.st_uid ? old.st_uid : static_cast<uid_t>(-1);
     const gid_t group = made.st_gid != old.st_gid ? old.st_gid : static_cast<gid_t>(-1);
-    const bool differs = owner != static_cast<uid_t>(-1) || group != static_cast<gid_t>(-1);
-    if (differs && ::fchown(fd, owner, group) != 0) return errno;
+    if (::fchown(fd, owner, group) != 0) return errno;
     if (::fchmod(fd, old.st_mode & 07777) != 0) return errno;
     return 0;
 }
