@@ -60,9 +60,14 @@ void LocalizationManager::Initialize(std::shared_ptr<CVarManagerWrapper> cvarMan
     // The table's default stands for English; the variable starts at the game's language.
     const settings::Setting& setting = settings::kLanguage;
     const settings::Range& range = setting.range;
-    CVarWrapper language = this->persistentStorage->RegisterStoredCvar(kLanguageCvar, gameLocale, setting.description,
-                                                                       setting.searchable, range.hasMin, range.min,
-                                                                       range.hasMax, range.max, setting.save);
+    // Without a storage (a manager used before any plug-in loads, as the fuzzer does) there
+    // is no variable: the language then changes only through SetLanguage.
+    CVarWrapper language(0);
+    if (this->persistentStorage) {
+        language = this->persistentStorage->RegisterStoredCvar(kLanguageCvar, gameLocale, setting.description,
+                                                               setting.searchable, range.hasMin, range.min,
+                                                               range.hasMax, range.max, setting.save);
+    }
     language.addOnValueChanged([this](std::string /*oldValue*/, CVarWrapper changed) {
         RunGuarded("changing the language", [&] {
             const std::string locale = NormalizeLocale(changed.getStringValue(), kEnglish);
