@@ -81,6 +81,7 @@ private:
 
 void RunTerminalPrompt(sim::Host& host) {
     CatchStopSignals();                          // SIGTERM ends the run; the editor takes Ctrl+C
+    host.SetWaitForBackgroundWork(false);        // the clock follows wall time: results land when done
     ConsoleHistory history(ConsoleHistory::FileIn(host.Home()));
     HeldLines output(host);
     TerminalLineEditor editor(kPrompt, history.Entries(), [&host] { return ConsoleNames(host); });

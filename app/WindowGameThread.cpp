@@ -52,6 +52,7 @@ void WindowGameThread::Enqueue(std::function<void()> task) {
 }
 
 void WindowGameThread::Loop() {
+    host.SetWaitForBackgroundWork(false);        // a game never waits: results land when done
     auto last = std::chrono::steady_clock::now();
     for (;;) {
         std::deque<std::function<void()>> due;

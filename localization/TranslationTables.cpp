@@ -52,6 +52,9 @@ constexpr TranslationRow kRows[] = {
      "Cette touche est deja bind, vous devriez la changer pour une autre touche"},
     {"postplay_enabled", "Postplay enabled", "Postplay active"},
     {"postplay_disabled", "Postplay disabled", "Postplay desactive"},
+    // Shown while a scan of the workshop folder runs, followed by the number of maps found so far.
+    {"workshop_maps_scanning", "Scanning the folder... maps found so far:",
+     "Recherche des maps dans le dossier... maps trouvees pour l'instant:"},
 };
 
 } // namespace

@@ -1,9 +1,10 @@
 // The bodies of the plug-in's two commands: switching it on and off, and finding the
-// workshop maps of the configured folder.
+// workshop maps of the configured folder. The folder work runs on the folder worker; its
+// results land here on the game thread, in the order they were asked for, and a result
+// that a newer request has superseded is dropped.
 #include "plugin/Commands.h"
 
-#include <algorithm>
-#include <cstdint>
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,8 +12,14 @@
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
 #include "localization/LocalizationManager.h"
+#include "plugin/EntryGuard.h"
+#include "plugin/Log.h"
 #include "plugin/Settings.h"
-#include "training/WorkshopMaps.h"
+
+namespace {
+// A scan that took longer says when it is done: the player may have stopped waiting.
+constexpr std::chrono::seconds kLongScan{1};
+} // namespace
 
 void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {
     CVarWrapper enabledCvar = cvarManager->getCvar(settings::kEnabled.name);
@@ -24,42 +31,80 @@ void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {
 }
 
 void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string> /*words*/) {
-    const std::uint64_t scan = workshopMaps->Clear();
+    workshopWorker.Scan(workshopMapsFolder->Get(), [this](FolderWorker::ScanResult scan) {
+        _OnGameThread("landing a workshop map scan",
+                      [this, scan = std::move(scan)]() mutable { _LandWorkshopScan(std::move(scan)); });
+    });
+}
 
-    const std::string folder = workshopMapsFolder->Get();
+void PostplayPlugin::RefreshWorkshopFolder(std::string folder) {
+    workshopWorker.Refresh(std::move(folder), [this](FolderWorker::CheckResult checked) {
+        _OnGameThread("landing a workshop folder check",
+                      [this, checked = std::move(checked)]() mutable { _LandWorkshopFolderCheck(std::move(checked)); });
+    });
+}
+
+void PostplayPlugin::_OnGameThread(const char* what, std::function<void()> land) {
+    gameWrapper->Execute([what, land = std::move(land), token = LifetimeToken()](GameWrapper*) {
+        if (token.expired()) return;
+        RunGuarded(what, land);
+    });
+}
+
+// The old list is freed on the worker once no frame holds it any more.
+void PostplayPlugin::_ReplaceWorkshopMaps(WorkshopMapList::Maps maps) {
+    workshopWorker.Release(workshopMaps->Replace(std::move(maps)));
+}
+
+void PostplayPlugin::_LandWorkshopScan(FolderWorker::ScanResult scan) {
+    if (!workshopWorker.IsLatest(scan.ticket)) return;  // a newer scan or refresh was asked for
+    const std::string& folder = scan.folder;
     if (folder.empty()) {
+        _ReplaceWorkshopMaps(nullptr);
         cvarManager->log("Workshop maps folder is not set. Please set a valid folder path.");
         return;
     }
-
-    // Built aside and swapped in whole: the page keeps drawing its snapshot meanwhile.
-    std::string failure;
-    std::vector<std::string> found = FindWorkshopMaps(folder, failure);
-    const bool none = found.empty();
-    // The selection as the host holds it now. The copy follows the variable only after the
-    // variable's other callbacks (a cfg write) have run, so a map chosen on the other thread
-    // during the scan could still read as the old one here, and would then be reset.
-    CVarWrapper selection = cvarManager->getCvar(settings::kWorkshopMap.name);
-    const std::string selected = selection ? selection.getStringValue() : workshopMap->Get();
-    const bool selectedFound = std::find(found.begin(), found.end(), selected) != found.end();
-    if (!workshopMaps->ReplaceIfCurrent(std::move(found), scan)) return;  // a later clear or scan won
+    const bool none = scan.maps->Empty();
+    const std::size_t count = scan.maps->Size();
+    const std::shared_ptr<const FoundMaps> found = scan.maps;
+    _ReplaceWorkshopMaps(std::move(scan.maps));
+    if (scan.took >= kLongScan) {
+        Log("Workshop map scan of {} done after {:.1f} s: {} maps found", folder,
+            std::chrono::duration<double>(scan.took).count(), count);
+    }
     if (none) {
         // The usual line, whether the folder holds no map or could not be listed at all;
         // the system's reason, when there is one, on a line of its own.
         cvarManager->log("No valid workshop maps found in folder: " + folder);
-        if (!failure.empty()) cvarManager->log("The folder could not be read: " + failure);
+        if (!scan.failure.empty()) cvarManager->log("The folder could not be read: " + scan.failure);
         return;
     }
-    if (!failure.empty()) {
+    if (!scan.failure.empty()) {
         // The part not read may hold the selected map: it stays selected.
         cvarManager->log("Workshop maps folder could not be read, the maps found before the error are kept: " +
-                         failure);
+                         scan.failure);
         return;
     }
 
-    if (selected.empty() || selectedFound) return;
+    // The selection as the host holds it now: the copy follows the variable only after the
+    // variable's other callbacks have run.
+    CVarWrapper selection = cvarManager->getCvar(settings::kWorkshopMap.name);
+    const std::string selected = selection ? selection.getStringValue() : workshopMap->Get();
+    if (selected.empty() || found->Contains(selected)) return;
 
     workshopMap->Set(std::string());
     if (selection) selection.setValue(std::string());
     cvarManager->log("Selected workshop map is not valid anymore and has been reset.");
+}
+
+// The page's refresh step, on the game thread: a usable folder is scanned through the scan
+// command, as the page always ran it; an unusable one empties the list and says so.
+void PostplayPlugin::_LandWorkshopFolderCheck(FolderWorker::CheckResult checked) {
+    if (!workshopWorker.IsLatest(checked.ticket)) return;
+    if (checked.state == FolderState::Directory) {
+        cvarManager->executeCommand(settings::kFindWorkshopMapsCommand, true);
+        return;
+    }
+    _ReplaceWorkshopMaps(nullptr);
+    if (!checked.folder.empty()) cvarManager->log("Invalid workshop maps folder: " + checked.folder);
 }

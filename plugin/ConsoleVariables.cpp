@@ -15,7 +15,6 @@
 #include "plugin/Settings.h"
 #include "storage/PersistentStorage.h"
 #include "training/TrainingMode.h"
-#include "training/WorkshopMaps.h"
 
 namespace {
 
@@ -126,17 +125,15 @@ void PostplayPlugin::_RegisterNotifiers() {
         },
         "Toggle the plugin on/off", 0);
 
-    // Fill the map list shortly after load when the folder is already usable. A folder
-    // that arrives later (with the stored file) is scanned by the settings page instead.
+    // Fill the map list shortly after load when the folder is already usable. The folder is
+    // checked on the folder worker; a folder that arrives later (with the stored file) is
+    // scanned by the settings page instead.
     const std::string folder = workshopMapsFolder->Get();
-    if (IsUsableWorkshopFolder(folder)) {
-        gameWrapper->SetTimeout(
-            [this, token = LifetimeToken()](GameWrapper*) {
-                if (token.expired()) return;
-                RunGuarded("the start-up map scan",
-                           [this] { cvarManager->executeCommand(settings::kFindWorkshopMapsCommand, true); });
-            },
-            0.5f);
+    if (!folder.empty()) {
+        workshopWorker.Check(folder, [this](FolderWorker::CheckResult checked) {
+            _OnGameThread("checking the workshop folder",
+                          [this, checked = std::move(checked)]() mutable { _ScheduleStartupScan(std::move(checked)); });
+        });
     }
 
     cvarManager->registerNotifier(
@@ -146,4 +143,17 @@ void PostplayPlugin::_RegisterNotifiers() {
             RunGuarded(settings::kFindWorkshopMapsCommand, [&] { RefreshWorkshopMaps(std::move(words)); });
         },
         "Find workshop maps in the configured folder", 0);
+}
+
+// The load's check of the workshop folder has landed: a usable folder is scanned half a
+// second later, through the scan command.
+void PostplayPlugin::_ScheduleStartupScan(FolderWorker::CheckResult checked) {
+    if (checked.state != FolderState::Directory) return;
+    gameWrapper->SetTimeout(
+        [this, token = LifetimeToken()](GameWrapper*) {
+            if (token.expired()) return;
+            RunGuarded("the start-up map scan",
+                       [this] { cvarManager->executeCommand(settings::kFindWorkshopMapsCommand, true); });
+        },
+        0.5f);
 }

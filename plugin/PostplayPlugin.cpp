@@ -43,6 +43,7 @@ void PostplayPlugin::onLoad() {
             gameWrapper->LoadToastTexture(kToastTextureName, *logoPath);
         }
         _InitializeManagers();
+        _StartWorkers();
         _InitializeValues();
         _RegisterCVars();
         _RegisterNotifiers();
@@ -56,12 +57,20 @@ void PostplayPlugin::onUnload() {
     _StopWorkers();
 }
 
-// Finishes the pending cfg write and joins every thread the plug-in started. Safe to call
-// more than once; work asked for afterwards runs on the caller's thread.
+void PostplayPlugin::_StartWorkers() {
+    workshopWorker.Start();
+    linkOpener.Start();
+}
+
+// Stops a running scan at its next query, drops the folder checks asked for, finishes the
+// pending cfg write and joins every thread the plug-in started. Safe to call more than once.
 void PostplayPlugin::_StopWorkers() {
     RunGuarded("stopping the plug-in's threads", [this] {
+        workshopWorker.RequestStop();            // all at once: each ends while the others do
+        linkOpener.RequestStop();
         if (persistentStorage) persistentStorage->StopWriter();
-        workshopFolderStatus.Stop();
+        workshopWorker.Stop();
+        linkOpener.Stop();
     });
 }
 

@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -28,7 +29,8 @@
 #include "plugin/Settings.h"
 #include "plugin/SettingsWindowBase.h"
 #include "plugin/SharedCells.h"
-#include "settings/FolderStatus.h"
+#include "settings/LinkOpener.h"
+#include "training/FolderWorker.h"
 #include "training/TrainingMode.h"
 
 class PersistentStorage;
@@ -101,11 +103,21 @@ public:
 
     // ---- Commands (callbacks of the console commands) ----------------------------------
     void TogglePlugin(std::vector<std::string> words);        // settings::kToggleCommand
+    // Asks the folder worker for a scan of the folder and returns; the list, the reset of a
+    // selection the folder no longer holds and the lines land on the game thread.
     void RefreshWorkshopMaps(std::vector<std::string> words); // settings::kFindWorkshopMapsCommand
+    // The settings page's refresh step: checks `folder` on the worker; on the game thread a
+    // usable folder is then scanned, an unusable one empties the list with a line.
+    void RefreshWorkshopFolder(std::string folder);
+
+    // The threads that do the plug-in's slow work, beside the frame and the game thread.
+    FolderWorker workshopWorker;                 // folder scans and checks
+    LinkOpener linkOpener;                       // the page's web links
 
     // ---- Settings page panels (settings/) -----------------------------------------------
     void RenderKeyBindSetting();
     void RenderWorkshopMapSetting();
+    void OpenWebLink(const std::string& url);    // hands the link to the opener's thread
 
 private:
     friend class PostplayPluginTestPeer;         // lets tests call the steps one by one
@@ -116,7 +128,9 @@ private:
     void _RegisterCVars();
     void _RegisterNotifiers();
     void _InitializeCore();
+    void _StartWorkers();                        // at load, so that no frame starts a thread
     void _StopWorkers();                         // at unload: finish the cfg write, join threads
+    void _ScheduleStartupScan(FolderWorker::CheckResult checked);
 
     // Match flow (match/MatchFlow.cpp)
     void _ProcessMatchEnd(bool mmrUpdated);
@@ -126,7 +140,14 @@ private:
     // Destination loading (training/DestinationLoader.h)
     void _LoadTrainingDestination();
 
+    // Results of the folder worker, on the game thread (plugin/Commands.cpp)
+    void _LandWorkshopScan(FolderWorker::ScanResult scan);
+    void _LandWorkshopFolderCheck(FolderWorker::CheckResult checked);
+    void _ReplaceWorkshopMaps(WorkshopMapList::Maps maps);
+    // Runs `land` on the game thread, through the host's Execute, unless this object is gone
+    // by then. Called on the worker threads.
+    void _OnGameThread(const char* what, std::function<void()> land);
+
     std::uint64_t onlineGamesEntered = 0;       // game thread only; tells a re-queue's match from later ones
     std::shared_ptr<void> lifetime = std::make_shared<char>();
-    FolderStatusWatcher workshopFolderStatus;    // the workshop panel's folder checks, beside the page
 };

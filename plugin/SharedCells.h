@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/Mutex.h"
+#include "training/WorkshopMaps.h"
 
 // A text one thread may replace while another reads it. Readers get a copy.
 class SharedText {
@@ -56,53 +57,45 @@ private:
     std::string text GUARDED_BY(mutex);
 };
 
-// The workshop map entries. A scan builds its list aside and swaps it in whole; readers take
-// a snapshot that stays whole and unchanged however the list is replaced meanwhile. Every
-// Clear starts a new generation: a scan that began before it (and so may describe another
-// folder) finds its result superseded and drops it, so the last clear or scan started wins.
+// The workshop map entries found by the last scan. A scan builds its list aside and swaps it
+// in whole; readers take a snapshot that stays whole and unchanged however the list is
+// replaced meanwhile. Which scan's list lands, and when, is the folder worker's business
+// (training/FolderWorker.h): the list only keeps the one that landed last.
 class WorkshopMapList {
 public:
-    using Entries = std::vector<std::string>;
+    using Maps = std::shared_ptr<const FoundMaps>;
 
-    WorkshopMapList() : entries(std::make_shared<const Entries>()) {}
+    WorkshopMapList() : maps(std::make_shared<const FoundMaps>()) {}
     WorkshopMapList(const WorkshopMapList&) = delete;
     WorkshopMapList& operator=(const WorkshopMapList&) = delete;
 
-    std::shared_ptr<const Entries> Snapshot() const {
+    Maps Snapshot() const {
         MutexLock lock(mutex);
-        return entries;
+        return maps;
     }
 
-    // Empties the list; returns the new generation.
-    std::uint64_t Clear() {
-        auto empty = std::make_shared<const Entries>();
+    // Grows with every replacement: another version than a frame saw before means a scan
+    // or a clear landed since.
+    std::uint64_t Version() const {
         MutexLock lock(mutex);
-        entries.swap(empty);                     // the old list goes after the lock, with its last reader
-        return ++generation;
+        return version;
     }
 
-    // Swaps `entries` in whole, superseding any scan still running.
-    void Replace(Entries replacement) {
-        auto list = std::make_shared<const Entries>(std::move(replacement));
+    // Swaps `replacement` in whole and hands back the list it replaced, for the caller to
+    // release where freeing a long list costs no frame.
+    Maps Replace(Maps replacement) {
+        if (!replacement) replacement = std::make_shared<const FoundMaps>();
         MutexLock lock(mutex);
-        entries.swap(list);
-        ++generation;
+        maps.swap(replacement);
+        ++version;
+        return replacement;
     }
 
-    // Swaps `found` in unless the list was cleared since `since`; false when superseded.
-    bool ReplaceIfCurrent(Entries found, std::uint64_t since) {
-        auto replacement = std::make_shared<const Entries>(std::move(found));
-        MutexLock lock(mutex);
-        if (generation != since) return false;
-        entries.swap(replacement);
-        return true;
-    }
-
-    bool Empty() const { return Snapshot()->empty(); }
-    std::size_t Size() const { return Snapshot()->size(); }
+    bool Empty() const { return Snapshot()->Empty(); }
+    std::size_t Size() const { return Snapshot()->Size(); }
 
 private:
     mutable Mutex mutex;
-    std::shared_ptr<const Entries> entries GUARDED_BY(mutex); // never null
-    std::uint64_t generation GUARDED_BY(mutex) = 0;
+    Maps maps GUARDED_BY(mutex);                 // never null
+    std::uint64_t version GUARDED_BY(mutex) = 0;
 };

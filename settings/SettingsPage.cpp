@@ -17,7 +17,6 @@
 #include "plugin/PostplayPlugin.h"
 #include "plugin/Settings.h"
 #include "settings/LanguageSelector.h"
-#include "settings/OpenLink.h"
 #include "settings/PageInternal.h"
 #include "training/TrainingMode.h"
 
@@ -46,23 +45,23 @@ struct FrameValues {
     TrainingMode::Mode mode;
 };
 
-void DrawLinkButton(const LinkButton& link) {
+void DrawLinkButton(PostplayPlugin& plugin, const LinkButton& link) {
     ImGui::PushStyleColor(ImGuiCol_Button, link.idle);
     ImGui::PushStyleColor(ImGuiCol_ButtonHovered, link.hovered);
     ImGui::PushStyleColor(ImGuiCol_ButtonActive, link.active);
     const bool clicked = ImGui::Button(link.label, ImVec2(0.0f, 0.0f));
     ImGui::PopStyleColor(3);
-    if (clicked) OpenLink(link.url);
+    if (clicked) plugin.OpenWebLink(link.url);
     page::TooltipOnHover(link.tooltip);
 }
 
-void DrawHeader() {
+void DrawHeader(PostplayPlugin& plugin) {
     static const std::string versionLine = std::string("Version ") + kPluginVersion + " by " + kAuthor;
     ImGui::TextUnformatted(versionLine.c_str());
     ImGui::SameLine();
-    DrawLinkButton(kDiscordButton);
+    DrawLinkButton(plugin, kDiscordButton);
     ImGui::SameLine();
-    DrawLinkButton(kDonateButton);
+    DrawLinkButton(plugin, kDonateButton);
     page::Spacer();
 }
 
@@ -160,6 +159,13 @@ void DrawModeButtons(CVarManagerWrapper& cvars, LocalizationManager& localizatio
 
 } // namespace
 
+// The opener starts on its own thread; a start that fails says so on the game thread.
+void PostplayPlugin::OpenWebLink(const std::string& url) {
+    linkOpener.Open(url, [this](std::string line) {
+        _OnGameThread("reporting a link", [line = std::move(line)] { LogLine(line); });
+    });
+}
+
 void PostplayPlugin::RenderSettings() {
     if (!cvarManager || !enabled) return;        // not loaded yet (the load makes every copy at once)
     RunGuarded("drawing the settings page", [this] {
@@ -168,7 +174,7 @@ void PostplayPlugin::RenderSettings() {
         FrameValues values{*enabled, *enableCompetitive, *enableCasual, *autoRequeue, *waitMmr,
                            *requeueDelay, *trainingMode};
 
-        DrawHeader();
+        DrawHeader(*this);
         ImGui::Columns(2, "SettingsColumns", true);
 
         // ---- Left column ----

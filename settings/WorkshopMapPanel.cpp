@@ -1,14 +1,19 @@
-// The workshop block of the settings page: the folder box with its refresh button, a
-// status line saying what is wrong with the folder, and the map selector.
+// The workshop block of the settings page: the folder box with its refresh button, a line
+// while a scan runs, a status line saying what is wrong with the folder, and the map
+// selector.
 //
-// The status line comes from the last check of the folder (settings/FolderStatus.h), made
-// beside the page: a frame never waits for the drive. Only the refresh step, which the
-// player starts, checks the folder and scans it in the frame. File-system trouble never
-// leaves a frame: a folder whose status cannot be read counts as one that does not exist.
+// A frame never waits for the drive. The status line comes from the last check of the
+// folder, made on the folder worker (training/FolderWorker.h); the refresh step only asks
+// the worker to check the folder, and the scan, the list and its lines land on the game
+// thread. Until then the page shows the list it had. While no check of the current folder
+// text has landed yet (the panel's first frame, or a folder changed from the console), the
+// panel shows no status line and nothing below it: the state of another folder text could
+// be wrong about this one. File-system trouble never leaves a frame: a folder whose status
+// cannot be read counts as one that does not exist.
 #include "settings/WorkshopMapPanel.h"
 
-#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,12 +24,10 @@
 #include "localization/LocalizationManager.h"
 #include "plugin/PostplayPlugin.h"
 #include "plugin/Settings.h"
-#include "settings/FolderStatus.h"
 #include "settings/PageInternal.h"
 
 namespace {
 
-using MapEntries = std::shared_ptr<const WorkshopMapList::Entries>;
 
 // "Stadium\stadium.upk" is listed as "Stadium".
 std::string DisplayName(const std::string& entry) { return entry.substr(0, entry.find('\\')); }
@@ -52,20 +55,19 @@ bool DrawFolderStatus(LocalizationManager& localization, FolderState state) {
 // The selector's popup: the entry clicked, if any. A folder may hold thousands of maps:
 // only the rows in view are submitted. In the frame the popup opens, the selected row is
 // submitted too, wherever it lies, so that the popup scrolls to it (SetItemDefaultFocus).
-std::optional<std::string> DrawMapRows(const WorkshopMapList::Entries& maps, const std::string& selected) {
+std::optional<std::string> DrawMapRows(const FoundMaps& maps, const std::string& selected) {
     std::optional<std::string> chosen;
     ImGuiListClipper clipper;
-    clipper.Begin(static_cast<int>(maps.size()));
+    clipper.Begin(static_cast<int>(maps.Size()));
     if (ImGui::IsWindowAppearing()) {
-        const auto selectedEntry = std::find(maps.begin(), maps.end(), selected);
-        if (selectedEntry != maps.end()) {
-            const int selectedRow = static_cast<int>(selectedEntry - maps.begin());
+        if (const std::optional<std::size_t> row = maps.RowOf(selected)) {
+            const int selectedRow = static_cast<int>(*row);
             clipper.ForceDisplayRangeByIndices(selectedRow, selectedRow + 1);
         }
     }
     while (clipper.Step()) {
         for (int row = clipper.DisplayStart; row < clipper.DisplayEnd; ++row) {
-            const std::string& entry = maps[static_cast<std::size_t>(row)];
+            const std::string& entry = maps.Entries()[static_cast<std::size_t>(row)];
             const bool isSelected = entry == selected;
             if (ImGui::Selectable(DisplayName(entry).c_str(), isSelected)) chosen = entry;
             if (isSelected) ImGui::SetItemDefaultFocus();
@@ -74,23 +76,15 @@ std::optional<std::string> DrawMapRows(const WorkshopMapList::Entries& maps, con
     return chosen;
 }
 
-// The refresh step: the player's own action (a click, an edit, the first frame's automatic
-// scan), so the folder text just stored is checked and scanned in this frame. The check
-// becomes the latest one; an unusable folder empties the list and says so.
-FolderState RunRefreshStep(CVarManagerWrapper& cvars, const std::string& folder, WorkshopMapList& maps,
-                           FolderStatusWatcher& folderStatus) {
-    const FolderState state = folderStatus.CheckNow(folder);
-    if (state == FolderState::Directory) {
-        cvars.executeCommand(settings::kFindWorkshopMapsCommand, true);
-    } else {
-        maps.Clear();
-        if (!folder.empty()) cvars.log("Invalid workshop maps folder: " + folder);
-    }
-    return state;
+// While a scan is asked for or under way: says so, with the maps found so far.
+void DrawScanProgress(LocalizationManager& localization, const FolderWorker::Progress& progress) {
+    if (!progress.busy) return;
+    page::MessageLine(page::kNoticeColour,
+                      localization.Translate("workshop_maps_scanning") + " " + std::to_string(progress.found));
 }
 
-void DrawMapSelector(CVarManagerWrapper& cvars, LocalizationManager& localization,
-                     const WorkshopMapList::Entries& maps, const SharedText& workshopMap) {
+void DrawMapSelector(CVarManagerWrapper& cvars, LocalizationManager& localization, const FoundMaps& maps,
+                     const SharedText& workshopMap) {
     ImGui::Indent();
     ImGui::Text("%s:", localization.Translate("select_workshop_map").c_str());
     const std::string selected = workshopMap.Get();
@@ -116,11 +110,12 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
     LocalizationManager& localization = *LocalizationManager::GetInstance();
     SettingsPageState& state = PageState();
     const std::string folderSnapshot = workshopMapsFolder->Get();
-    // One snapshot of the list per frame: a scan on another thread may swap in a new list
-    // meanwhile; this frame keeps drawing the one it took.
-    MapEntries maps = workshopMaps->Snapshot();
+    // One snapshot of the list per frame: a scan landing on the game thread may swap in a
+    // new list meanwhile; this frame keeps drawing the one it took.
+    const std::uint64_t listVersion = workshopMaps->Version();
+    const WorkshopMapList::Maps maps = workshopMaps->Snapshot();
     // The folder as the last check found it; asks for a new check when one is due.
-    std::optional<FolderState> folderState = workshopFolderStatus.StateForFrame(folderSnapshot, maps);
+    const std::optional<FolderState> folderState = workshopWorker.StatusForFrame(folderSnapshot, listVersion);
 
     ImGui::Text("%s:", localization.Translate("workshop_map_folder").c_str());
     char folderBuffer[256];
@@ -133,19 +128,17 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
     ImGui::SameLine();
     const bool refreshClicked = ImGui::Button(localization.Translate("refresh").c_str(), ImVec2(0.0f, 0.0f));
 
-    const bool autoScan = state.workshopAutoScanPending && !folderSnapshot.empty() && maps->empty();
+    // The refresh step: the player's own action (a click, an edit, the first frame's
+    // automatic scan). The folder text just stored is checked on the worker.
+    const bool autoScan = state.workshopAutoScanPending && !folderSnapshot.empty() && maps->Empty();
     if (refreshClicked || folderEdited || autoScan) {
         state.workshopAutoScanPending = false;
-        const std::string folder = workshopMapsFolder->Get();  // the text just stored, when edited
-        const FolderState checked = RunRefreshStep(*cvarManager, folder, *workshopMaps, workshopFolderStatus);
-        if (folder == folderSnapshot) folderState = checked;    // news of this frame's folder
+        RefreshWorkshopFolder(workshopMapsFolder->Get());  // the text just stored, when edited
     }
+    DrawScanProgress(localization, workshopWorker.ScanProgress());
 
-    // Until a check of this folder text has landed, nothing is shown below the box.
     if (!folderState || !DrawFolderStatus(localization, *folderState)) return;
-
-    maps = workshopMaps->Snapshot();              // what the scan just found, if one ran
-    if (maps->empty()) {
+    if (maps->Empty()) {
         page::MessageLine(page::kNoticeColour, localization.Translate("workshop_map_folder_no_map_found"));
         page::MessageLine(page::kNoticeColour, localization.Translate("workshop_map_folder_no_map_found_refresh"));
         return;

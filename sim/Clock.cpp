@@ -22,6 +22,7 @@ void Host::Impl::Schedule(Key owner, double seconds, std::function<void()> run, 
 void Host::Impl::ScheduleLocked(Key owner, double seconds, std::function<void()> run, bool counted) {
     if (!(seconds > 0.0)) seconds = 0.0;         // negative and NaN delays mean "now"; infinite ones never come
     timers.emplace(std::make_pair(now.load() + seconds, nextTimerSequence++), Timer{owner, counted, std::move(run)});
+    NoteJobScheduled();
 }
 
 void Host::Impl::SchedulePluginCallback(Key owner, std::function<void(GameWrapper*)> callback, float seconds) {
@@ -39,15 +40,21 @@ void Host::Impl::HandToGameThread(std::string line) {
     Schedule(kHostOwner, 0.0, [this, line = std::move(line)] { host.RunLine(line); });
 }
 
+// Runs what is due, in time order, up to `limit`. Before the clock moves past an instant
+// (and before returning), work of the plug-in's threads lands, when the host waits for it.
 void Host::Impl::RunDueUpTo(double limit) {
     std::size_t runsAtThisInstant = 0, runs = 0;
     MutexLock lock(mutex);
-    while (!timers.empty()) {
+    for (;;) {
         auto next = timers.begin();
-        const double due = next->first.first;
-        if (due > limit + kSameInstant) break;
-        if (due > now.load()) {
-            now = due;
+        const bool dueNow = next != timers.end() && next->first.first <= now.load() + kSameInstant;
+        if (!dueNow) {
+            if (waitForBackgroundWork) {
+                const std::uint64_t jobsSeen = JobsScheduled();
+                if (lock.RunUnlocked([jobsSeen] { return WaitForBackgroundWork(jobsSeen); })) continue;
+            }
+            if (next == timers.end() || next->first.first > limit + kSameInstant) break;
+            now = next->first.first;
             runsAtThisInstant = 0;
         }
         if (++runsAtThisInstant > kMaxRunsPerInstant) {
@@ -70,6 +77,8 @@ void Host::Impl::RunDueUpTo(double limit) {
 }
 
 double Host::Now() const { return d->now.load(); }
+
+void Host::SetWaitForBackgroundWork(bool wait) { d->waitForBackgroundWork = wait; }
 
 void Host::Step() { d->RunDueUpTo(d->now.load()); }
 

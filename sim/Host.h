@@ -151,6 +151,10 @@ public:
     void Step();                                 // runs jobs and timers due now, in order
     void Advance(double seconds);                // moves the clock, running what falls due in time order
     std::size_t PendingTimers() const;           // timers and jobs not yet run (all owners)
+    // Whether Step and Advance let the plug-in's background work land before the clock moves
+    // on or they return (host/BackgroundWork.h). On by default, for scripts and tests; the
+    // window and the interactive prompt turn it off, as the game never waits for it.
+    void SetWaitForBackgroundWork(bool wait);
 
     // ---- Game model (the sim_ commands call these) ------------------------------------
     void StartMatch(int playlistId);             // leave the current game, enter an online match

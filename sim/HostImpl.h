@@ -123,6 +123,15 @@ double ReadNumber(const std::string& text);
 int TruncateToInt(double value);
 std::string NumberText(float value);
 
+// Work handed to plug-in threads (host/BackgroundWork.h). NoteJobScheduled counts a new
+// timer or job and wakes a waiting host; WaitForBackgroundWork returns false at once when
+// no work is pending, else waits until none is or a job was scheduled after `jobsSeen`
+// (read with JobsScheduled while the host's `mutex` was held), and returns true.
+std::uint64_t NoteJobScheduled();
+std::uint64_t JobsScheduled();
+bool WaitForBackgroundWork(std::uint64_t jobsSeen);
+bool BackgroundWorkPending();
+
 // The party leader id the player's PRI reports for a party state.
 std::string PartyLeaderId(Party party);
 
@@ -241,6 +250,9 @@ struct Host::Impl {
 
     // ---- Clock (`now` is an atomic, read without a lock for time stamps)
     std::atomic<double> now{0.0};
+    // Scripts and tests: before the clock moves on or a step returns, work handed to the
+    // plug-in's threads lands. Off in the window and at the prompt, which follow wall time.
+    std::atomic<bool> waitForBackgroundWork{true};
     Key nextTimerSequence GUARDED_BY(mutex) = 0;
     std::map<std::pair<double, Key>, Timer> timers GUARDED_BY(mutex); // by due time, then scheduling order
     void Schedule(Key owner, double seconds, std::function<void()> run, bool counted = true) EXCLUDES(mutex);

@@ -44,3 +44,10 @@ bool IsUsableWorkshopFolder(const std::string& folder) {
     if (folder.empty()) return false;
     return fs::is_directory(StatusOfText(folder));
 }
+
+FolderState QueryFolderState(const std::string& folder) {
+    if (folder.empty()) return FolderState::Empty;
+    const fs::file_status status = StatusOfText(folder);
+    if (!fs::exists(status)) return FolderState::Missing;  // also when unreadable
+    return fs::is_directory(status) ? FolderState::Directory : FolderState::NotDirectory;
+}

@@ -14,3 +14,11 @@ bool IsWorkshopMapFile(const std::string& path);
 
 // True when the text names an existing directory. Errors count as "not a directory".
 bool IsUsableWorkshopFolder(const std::string& folder);
+
+// What a folder text names, as the workshop panel's status line tells it.
+enum class FolderState { Empty, Missing, NotDirectory, Directory };
+
+// Queries the file system for the folder text's state (as long as the drive takes). Any
+// failure to read the status (access denied, a name too long, a loop of links, a text
+// that names no path) reads as Missing: the plug-in cannot reach anything there.
+FolderState QueryFolderState(const std::string& folder);

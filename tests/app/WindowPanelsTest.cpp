@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include "app/WindowPanels.h"
-#include "settings/FolderStatus.h"
 #include "settings/PageInternal.h"
 #include "support/HostFixture.h"
 
@@ -190,7 +189,7 @@ TEST_P(SettingsPageLayout, EveryItemEndsInsideItsColumn) {
     Run("bind F3 queue; pp_toggle_bind F3");     // the bind box shows F3 with its warning: F3 runs another command
     Run(setups.at(destination));
     for (int frame = 0; frame < 2; ++frame) DrawEveryItem();
-    FolderStatusWatcher::WaitUntilIdle(std::chrono::seconds(10)); // the folder's status line is in
+    host->Step();                                // the folder's status line is in
     DrawEveryItem();
 
     const ImGuiWindow* page = PageWindow();

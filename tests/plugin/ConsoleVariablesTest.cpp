@@ -204,7 +204,7 @@ TEST_F(ConsoleVariablesTest, TheStartUpScanRunsOnlyForAFolderUsableAtRegistratio
     Wait(0.4);
     EXPECT_TRUE(plugin().workshopMaps->Empty());
     Wait(0.2);
-    EXPECT_EQ(*plugin().workshopMaps->Snapshot(), std::vector<std::string>{"Stadium\\stadium.upk"});
+    EXPECT_EQ(plugin().workshopMaps->Snapshot()->Entries(), std::vector<std::string>{"Stadium\\stadium.upk"});
     EXPECT_TRUE(Printed("> pp_find_workshop_maps"));
 
     // A folder that is not a directory schedules nothing.

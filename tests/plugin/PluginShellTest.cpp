@@ -228,7 +228,7 @@ TEST_F(PluginLoadTest, UnloadJoinsEveryThreadThePluginStarted) {
     const auto before = threads();
     LoadPlugin();
     Wait(1.0);
-    EXPECT_EQ(threads(), before + 1) << "the cfg writer starts with the load, before any change";
+    EXPECT_EQ(threads(), before + 3) << "the cfg writer, the folder worker and the link opener start with the load";
     Run("pp_mode workshop; pp_workshop_maps_folder \"" + home.path().string() + "\"; pp_requeue_delay 3");
     host->DrawFramesOnRenderThread(3);
     EXPECT_GT(threads(), before);

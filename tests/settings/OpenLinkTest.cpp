@@ -4,7 +4,7 @@
 #include <string>
 #include <thread>
 
-#include "settings/OpenLink.h"
+#include "settings/LinkOpener.h"
 #include "support/HostFixture.h"
 #include "support/TextFiles.h"
 
@@ -30,12 +30,27 @@ TEST_F(OpenLinkTest, StartsTheOpenerWithTheLinkAndRefusesAnythingElseWithOneLine
     std::filesystem::permissions(home.path() / "bin" / "xdg-open", std::filesystem::perms::owner_all);
     const std::string path = std::getenv("PATH");
     setenv("PATH", (home.path() / "bin").c_str(), 1);
-    OpenLink("https://example.org/a?b=c");
-    OpenLink("https://example.org/&calc");
+    plugin().OpenWebLink("https://example.org/a?b=c");
+    plugin().OpenWebLink("https://example.org/&calc");
+    plugin().linkOpener.Stop();                  // the opener's thread has started the program
     setenv("PATH", path.c_str(), 1);
     for (int waited = 0; waited < 500 && !std::filesystem::exists(opened); ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(ReadBytes(opened), "https://example.org/a?b=c");
     EXPECT_EQ(TakeLines().back(), "Refused to open the link https://example.org/&calc");
+}
+
+// A start that fails says so on the game thread, and the frame that clicked only handed the
+// link over.
+TEST_F(OpenLinkTest, AnOpenerThatCannotStartSaysSo) {
+    LoadPlugin();
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", (home.path() / "nothing-here").c_str(), 1);
+    plugin().OpenWebLink("https://example.org/");
+    plugin().linkOpener.Stop();
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_FALSE(Printed("Could not start xdg-open to open https://example.org/"));
+    Settle();
+    EXPECT_TRUE(Printed("Could not start xdg-open to open https://example.org/"));
 }
 #endif

@@ -1,4 +1,9 @@
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "host/BackgroundWork.h"
 
 #include "FakePlugin.h"
 
@@ -79,4 +84,38 @@ TEST_F(ClockTest, ATimerThatReschedulesItselfForNowCannotHangTheHost) {
     game->Execute(again);
     host->Step();
     EXPECT_TRUE(Printed("Stopped running timers: more than 100000 due at once"));
+}
+
+// Work on a thread of its own lands at the instant it was asked for, before the clock moves
+// on, when the host waits for it (scripts, tests). The window's clock does not wait: here the
+// work finishes only after the clock has moved, and lands at the next step.
+TEST_F(ClockTest, BackgroundWorkLandsBeforeTheClockMovesOnUnlessTheHostFollowsWallTime) {
+    for (const bool wait : {true, false}) {
+        host->SetWaitForBackgroundWork(wait);
+        runs.clear();
+        std::mutex mutex;
+        std::condition_variable go;
+        bool mayFinish = false;
+        auto work = std::make_shared<BackgroundWork>();
+        std::thread worker([&, work]() mutable {
+            std::unique_lock<std::mutex> lock(mutex);
+            go.wait(lock, [&] { return mayFinish; });
+            game->Execute([this, work](GameWrapper*) { runs.push_back("landed"); });
+        });
+        work.reset();
+        game->SetTimeout(Record("later"), 1.0f);
+        const auto letFinish = [&] {
+            std::lock_guard<std::mutex> lock(mutex);
+            mayFinish = true;
+            go.notify_all();
+        };
+        if (wait) letFinish();
+        host->Advance(2.0);
+        if (!wait) letFinish();
+        worker.join();
+        host->Step();
+        const std::vector<std::string> expected =
+            wait ? std::vector<std::string>{"landed", "later@10"} : std::vector<std::string>{"later@30", "landed"};
+        EXPECT_EQ(runs, expected);
+    }
 }

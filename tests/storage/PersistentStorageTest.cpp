@@ -101,7 +101,7 @@ TEST_F(StorageTest, FoldersWithNonAsciiNamesKeepTheSettingsAndTheirMaps) {
     LoadAndSettle();
     EXPECT_TRUE(Printed("PersistentStorage: created and will store the data in " + PathToUtf8(file)));
     Run("pp_workshop_maps_folder \"" + PathToUtf8(maps) + "\"; pp_find_workshop_maps");
-    EXPECT_EQ(*plugin().workshopMaps->Snapshot(), std::vector<std::string>{"Ar\xC3\xA8ne\\Arena.upk"});
+    EXPECT_EQ(plugin().workshopMaps->Snapshot()->Entries(), std::vector<std::string>{"Ar\xC3\xA8ne\\Arena.upk"});
     Run("pp_workshop_map \"Ar\xC3\xA8ne\\Arena.upk\"");
 
     host->UnloadPlugin();

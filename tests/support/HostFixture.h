@@ -13,6 +13,12 @@
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
+#include "training/WorkshopMaps.h"
+
+// A map list as a scan would hand it over.
+inline std::shared_ptr<const FoundMaps> MapList(std::vector<std::string> entries) {
+    return std::make_shared<const FoundMaps>(std::move(entries));
+}
 
 // A temporary folder removed with the object.
 class TempDir {
@@ -39,6 +45,8 @@ protected:
     PostplayPlugin& plugin();                    // the loaded plug-in object
     void Run(const std::string& line) { host->RunInput(line); }
     void Wait(double seconds) { host->Advance(seconds); }
+    // Lets the plug-in's background work (folder checks and scans) finish and land.
+    void Settle() { host->Step(); }
     // Console lines printed since the last call (or since start), texts only.
     std::vector<std::string> TakeLines();
     bool Printed(const std::string& text) const; // any line equal to text, since start

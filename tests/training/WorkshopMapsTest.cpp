@@ -81,7 +81,7 @@ protected:
         folder = (home.path() / "maps").string();
     }
     void Refresh() { Run("pp_find_workshop_maps"); }
-    std::vector<std::string> Maps() { return *plugin().workshopMaps->Snapshot(); }
+    std::vector<std::string> Maps() { return plugin().workshopMaps->Snapshot()->Entries(); }
     std::string folder;
 };
 
@@ -105,7 +105,7 @@ TEST_F(RefreshWorkshopMapsTest, ResetsASelectionThatDiffersEvenOnlyInCase) {
 
 TEST_F(RefreshWorkshopMapsTest, AnEmptyOrMaplessFolderKeepsTheSelectionAndEmptiesTheList) {
     Run("pp_workshop_maps_folder \"" + folder + "\"; pp_workshop_map Old\\old.upk");
-    plugin().workshopMaps->Replace({"Old\\old.upk"});
+    plugin().workshopMaps->Replace(MapList({"Old\\old.upk"}));
 
     const std::string braces = folder + "{}";
     Run("pp_workshop_maps_folder \"" + braces + "\"");
@@ -113,7 +113,7 @@ TEST_F(RefreshWorkshopMapsTest, AnEmptyOrMaplessFolderKeepsTheSelectionAndEmptie
     EXPECT_TRUE(Printed("No valid workshop maps found in folder: " + braces));
     EXPECT_TRUE(Maps().empty());
 
-    plugin().workshopMaps->Replace({"Old\\old.upk"});
+    plugin().workshopMaps->Replace(MapList({"Old\\old.upk"}));
     Run("pp_workshop_maps_folder \"\"");
     Refresh();
     EXPECT_TRUE(Printed("Workshop maps folder is not set. Please set a valid folder path."));
@@ -121,34 +121,33 @@ TEST_F(RefreshWorkshopMapsTest, AnEmptyOrMaplessFolderKeepsTheSelectionAndEmptie
     EXPECT_EQ(CvarValue("pp_workshop_map"), "Old\\old.upk");
 }
 
-// A scan on one thread replaces the list while the page's thread reads it: every snapshot
-// is a whole list (none, or all the maps), and the last scan's list stays.
-TEST_F(RefreshWorkshopMapsTest, ASnapshotStaysWholeWhileAScanReplacesTheList) {
+// Scans asked for on the page's thread land on the game thread while the page's thread
+// reads the list: every snapshot is a whole list (none, or all the maps), and the list of
+// the last scan stays.
+TEST_F(RefreshWorkshopMapsTest, ASnapshotStaysWholeWhileScansLand) {
     constexpr int kMaps = 40;
     for (int i = 1; i < kMaps; ++i)
         WriteText(home.path() / "maps" / ("Map" + std::to_string(i)) / "map.upk", "x");
     Run("pp_workshop_maps_folder \"" + folder + "\"");
 
     std::atomic<bool> scanning{true};
-    std::thread scanner([&] {
-        for (int scan = 0; scan < 30; ++scan) host->HandToRenderThread("pp_find_workshop_maps");
-        scanning = false;
-    });
     std::size_t torn = 0;
-    while (scanning) {
-        const auto snapshot = plugin().workshopMaps->Snapshot();
-        const std::size_t size = snapshot->size();
-        for (const std::string& entry : *snapshot) torn += entry.empty() ? 1 : 0;
-        torn += size != 0 && size != static_cast<std::size_t>(kMaps) ? 1 : 0;
+    std::thread reader([&] {
+        while (scanning) {
+            const auto snapshot = plugin().workshopMaps->Snapshot();
+            for (const std::string& entry : snapshot->Entries()) torn += entry.empty() ? 1 : 0;
+            torn += !snapshot->Empty() && snapshot->Size() != static_cast<std::size_t>(kMaps) ? 1 : 0;
+        }
+    });
+    for (int scan = 0; scan < 30; ++scan) {
+        host->HandToRenderThread("pp_find_workshop_maps");
+        if (scan % 3 == 0) Settle();
     }
-    scanner.join();
+    Settle();
+    scanning = false;
+    reader.join();
     EXPECT_EQ(torn, 0u);
     EXPECT_EQ(Maps().size(), static_cast<std::size_t>(kMaps));
-
-    const auto scanStart = plugin().workshopMaps->Clear();
-    plugin().workshopMaps->Clear();              // a clear after a scan began: its list is dropped
-    EXPECT_FALSE(plugin().workshopMaps->ReplaceIfCurrent({"A\\a.upk"}, scanStart));
-    EXPECT_TRUE(plugin().workshopMaps->Empty());
 }
 
 // A folder whose listing fails before any map is found gives the usual line, exactly, and the

@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "PageFixture.h"
-#include "settings/FolderStatus.h"
 #include "settings/SettingsPage.h"
 
 namespace {
@@ -79,10 +78,10 @@ gap10)");
 
     Run("pp_mode workshop");
     Run("pp_workshop_maps_folder " + home.path().string());
-    plugin().workshopMaps->Replace({"A\\a.upk", "B\\b.upk"});
+    plugin().workshopMaps->Replace(MapList({"A\\a.upk", "B\\b.upk"}));
     Run("pp_workshop_map B\\b.upk");
     Frame();
-    ASSERT_TRUE(FolderStatusWatcher::WaitUntilIdle(std::chrono::seconds(10)));
+    Settle();
     OpenCombo("##WorkshopMapSelector");
     EXPECT_EQ(rightColumn(), R"(next-column
 'Training mode:'

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "PageFixture.h"
-#include "settings/FolderStatus.h"
+#include "support/WalkGate.h"
 #include "support/TextFiles.h"
 
 namespace fs = std::filesystem;
@@ -44,8 +44,6 @@ protected:
         return lines;
     }
 
-    // Lets the folder check asked for by the last frame land.
-    static void LetTheCheckLand() { ASSERT_TRUE(FolderStatusWatcher::WaitUntilIdle(std::chrono::seconds(10))); }
 
     fs::path maps;
 };
@@ -73,6 +71,8 @@ TEST_F(WorkshopPanelTest, EachFolderStateShowsItsLineInItsColour) {
     for (const auto& [folder, expected] : cases) {
         SetFolder(folder);
         Click("Refresh");
+        Frame();
+        Settle();
         const auto calls = Frame();
         const auto lines = ColouredLines(calls);
         ASSERT_EQ(lines.size(), expected.size()) << folder;
@@ -86,6 +86,8 @@ TEST_F(WorkshopPanelTest, EachFolderStateShowsItsLineInItsColour) {
 
 TEST_F(WorkshopPanelTest, DirectoryWithMapsOffersThemByFolderName) {
     SetFolder(maps);
+    Frame();
+    Settle();
     OpenCombo("##WorkshopMapSelector");
     auto calls = Frame();
     EXPECT_EQ(Get(calls, Kind::Combo, "##WorkshopMapSelector").text, "Select a map");
@@ -106,12 +108,12 @@ TEST_F(WorkshopPanelTest, DirectoryWithMapsOffersThemByFolderName) {
     EXPECT_TRUE(chosen->on);
     EXPECT_EQ(chosen[1].kind, Kind::DefaultFocus);
     EXPECT_FALSE(Get(calls, Kind::Selectable, "Beach").on);
-    EXPECT_TRUE(ColouredLines(calls).empty());
+    EXPECT_TRUE(ColouredLines(calls).empty()) << Layout(calls);
 
     // Of a long list only the rows in view are drawn, and the chosen one, so that it shows.
     std::vector<std::string> many;
     for (int i = 0; i < 30; ++i) many.push_back("M" + std::to_string(i) + "\\m.upk");
-    plugin().workshopMaps->Replace(many);
+    plugin().workshopMaps->Replace(MapList(many));
     Run("pp_workshop_map M25\\m.upk");
     OpenCombo("##WorkshopMapSelector");
     calls = Frame();
@@ -124,22 +126,26 @@ TEST_F(WorkshopPanelTest, DirectoryWithMapsOffersThemByFolderName) {
 TEST_F(WorkshopPanelTest, AutomaticScanRunsOncePerLibraryLifetime) {
     SetFolder(maps);                             // arrives after load: no start-up scan
     ASSERT_TRUE(plugin().workshopMaps->Empty());
-    auto calls = Frame();
-    EXPECT_EQ(plugin().workshopMaps->Size(), 2u);
-    EXPECT_TRUE(Has(calls, Kind::Combo, "##WorkshopMapSelector")) << "the scan runs before the selector";
-
-    plugin().workshopMaps->Clear();
     Frame();
+    Settle();
+    EXPECT_EQ(plugin().workshopMaps->Size(), 2u);
+    EXPECT_TRUE(Has(Frame(), Kind::Combo, "##WorkshopMapSelector"));
+
+    plugin().workshopMaps->Replace(nullptr);
+    Frame();
+    Settle();
     EXPECT_TRUE(plugin().workshopMaps->Empty());
 
     host->ReloadPlugin();                        // the same library: the scan stays used up
     Wait(1.0);
     ASSERT_EQ(*plugin().workshopMapsFolder, maps.string());
     Frame();
+    Settle();
     EXPECT_TRUE(plugin().workshopMaps->Empty());
 
     Click("Refresh");
     Frame();
+    Settle();
     EXPECT_EQ(plugin().workshopMaps->Size(), 2u);
 }
 
@@ -148,13 +154,16 @@ TEST_F(WorkshopPanelTest, MissingFolderIsReportedByTheFirstFrameAndEmptiedByRefr
     SetFolder(gone);
     TakeLines();
     Frame();
+    Settle();
     EXPECT_EQ(TakeLines(), std::vector<std::string>{"Invalid workshop maps folder: " + gone});
     Frame();
+    Settle();
     EXPECT_TRUE(TakeLines().empty()) << "only the first frame steps in by itself";
 
-    plugin().workshopMaps->Replace({"Old\\old.upk"});
+    plugin().workshopMaps->Replace(MapList({"Old\\old.upk"}));
     Click("Refresh");
     Frame();
+    Settle();
     EXPECT_TRUE(plugin().workshopMaps->Empty());
     EXPECT_EQ(TakeLines(), std::vector<std::string>{"Invalid workshop maps folder: " + gone});
 }
@@ -162,24 +171,29 @@ TEST_F(WorkshopPanelTest, MissingFolderIsReportedByTheFirstFrameAndEmptiedByRefr
 TEST_F(WorkshopPanelTest, TypingAFolderStoresEachEditAndScansAUsableOne) {
     TakeLines();
     Type("##WorkshopMapsFolder", "m");
-    auto calls = Frame();
+    Frame();
+    Settle();
     EXPECT_EQ(CvarValue("pp_workshop_maps_folder"), "m");
     EXPECT_EQ(TakeLines(), std::vector<std::string>{"Invalid workshop maps folder: m"});
 
     Type("##WorkshopMapsFolder", maps.string());
-    calls = Frame();
+    const auto calls = Frame();
     EXPECT_EQ(CvarValue("pp_workshop_maps_folder"), maps.string());
-    EXPECT_EQ(plugin().workshopMaps->Size(), 2u) << "scanned in the frame of the edit";
-    EXPECT_EQ(ColouredLines(calls).front().first, "Error: Folder does not exist")
+    EXPECT_TRUE(plugin().workshopMaps->Empty()) << "the frame only asks for the scan";
+    EXPECT_EQ(ColouredLines(calls).back().first, "Error: Folder does not exist")
         << "the status line shows the folder as the frame began";
-    EXPECT_TRUE(Has(Frame(), Kind::Combo, "##WorkshopMapSelector"));
+    Settle();
+    EXPECT_EQ(plugin().workshopMaps->Size(), 2u);
+    const auto after = Frame();
+    EXPECT_TRUE(Has(after, Kind::Combo, "##WorkshopMapSelector")) << Layout(after);
 }
 
 TEST_F(WorkshopPanelTest, RefreshWithAnEmptyFolderEmptiesTheListQuietly) {
-    plugin().workshopMaps->Replace({"Old\\old.upk"});
+    plugin().workshopMaps->Replace(MapList({"Old\\old.upk"}));
     TakeLines();
     Click("Refresh");
     Frame();
+    Settle();
     EXPECT_TRUE(plugin().workshopMaps->Empty());
     EXPECT_TRUE(TakeLines().empty());
 }
@@ -194,16 +208,16 @@ TEST_F(WorkshopPanelTest, StatusLineComesFromTheLastCheckNeverFromTheFrame) {
     };
     SetFolder(maps);
     Frame();                                     // the automatic scan checks the folder
-    LetTheCheckLand();
+    Settle();
     Frame();
-    LetTheCheckLand();
+    Settle();
 
     fs::remove_all(maps);
     EXPECT_TRUE(Has(Frame(), Kind::Combo, "##WorkshopMapSelector")) << "the frame asked the disk";
-    LetTheCheckLand();
+    Settle();
     Run("pp_find_workshop_maps");
     EXPECT_EQ(statusLine(Frame()), "No workshop maps found in this folder");
-    LetTheCheckLand();
+    Settle();
     EXPECT_EQ(statusLine(Frame()), "Error: Folder does not exist");
 
     std::ofstream(home.path() / "file.txt") << "not a folder";
@@ -211,6 +225,28 @@ TEST_F(WorkshopPanelTest, StatusLineComesFromTheLastCheckNeverFromTheFrame) {
     const auto calls = Frame();
     EXPECT_EQ(statusLine(calls), "");
     EXPECT_FALSE(Has(calls, Kind::Combo, "##WorkshopMapSelector"));
-    LetTheCheckLand();
+    Settle();
     EXPECT_EQ(statusLine(Frame()), "Error: Path is not a directory");
+}
+
+// While a scan runs, the page keeps its list and says how many maps the scan has found so
+// far; the new list replaces it only when the scan lands.
+TEST_F(WorkshopPanelTest, AScanShowsItsProgressAndThePageKeepsTheOldListUntilItLands) {
+    AddMap("Cove", "cove.upk");
+    SetFolder(maps);
+    plugin().workshopMaps->Replace(MapList({"Old\\old.upk"}));
+    Frame();
+    Settle();
+
+    WalkGate gate(plugin().workshopWorker, [this] { return plugin().workshopWorker.ScanProgress().found == 2; });
+    host->RunLine("pp_find_workshop_maps");      // asks for the scan; nothing lands before a step
+    ASSERT_TRUE(gate.WaitUntilHeld());
+    const auto calls = Frame();
+    EXPECT_EQ(ColouredLines(calls).front().first, "Scanning the folder... maps found so far: 2");
+    EXPECT_EQ(Get(calls, Kind::Combo, "##WorkshopMapSelector").text, "Select a map");
+    EXPECT_EQ(plugin().workshopMaps->Snapshot()->Entries(), std::vector<std::string>{"Old\\old.upk"});
+    gate.Release();
+    Settle();
+    EXPECT_EQ(plugin().workshopMaps->Size(), 3u);
+    EXPECT_EQ(ColouredLines(Frame()).front().first, "Please select a workshop map");
 }
