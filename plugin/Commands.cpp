@@ -61,7 +61,7 @@ void PostplayPlugin::_LandWorkshopScan(FolderWorker::ScanResult scan) {
     const std::string& folder = scan.folder;
     if (folder.empty()) {
         _ReplaceWorkshopMaps(nullptr);
-        cvarManager->log("Workshop maps folder is not set. Please set a valid folder path.");
+        LogLine("Workshop maps folder is not set. Please set a valid folder path.");
         return;
     }
     const bool none = scan.maps->Empty();
@@ -75,14 +75,13 @@ void PostplayPlugin::_LandWorkshopScan(FolderWorker::ScanResult scan) {
     if (none) {
         // The usual line, whether the folder holds no map or could not be listed at all;
         // the system's reason, when there is one, on a line of its own.
-        cvarManager->log("No valid workshop maps found in folder: " + folder);
-        if (!scan.failure.empty()) cvarManager->log("The folder could not be read: " + scan.failure);
+        LogLine("No valid workshop maps found in folder: " + folder);
+        if (!scan.failure.empty()) LogLine("The folder could not be read: " + scan.failure);
         return;
     }
     if (!scan.failure.empty()) {
         // The part not read may hold the selected map: it stays selected.
-        cvarManager->log("Workshop maps folder could not be read, the maps found before the error are kept: " +
-                         scan.failure);
+        LogLine("Workshop maps folder could not be read, the maps found before the error are kept: " + scan.failure);
         return;
     }
 
@@ -94,7 +93,7 @@ void PostplayPlugin::_LandWorkshopScan(FolderWorker::ScanResult scan) {
 
     workshopMap->Set(std::string());
     if (selection) selection.setValue(std::string());
-    cvarManager->log("Selected workshop map is not valid anymore and has been reset.");
+    LogLine("Selected workshop map is not valid anymore and has been reset.");
 }
 
 // The page's refresh step, on the game thread: a usable folder is scanned through the scan
@@ -106,5 +105,5 @@ void PostplayPlugin::_LandWorkshopFolderCheck(FolderWorker::CheckResult checked)
         return;
     }
     _ReplaceWorkshopMaps(nullptr);
-    if (!checked.folder.empty()) cvarManager->log("Invalid workshop maps folder: " + checked.folder);
+    if (!checked.folder.empty()) LogLine("Invalid workshop maps folder: " + checked.folder);
 }

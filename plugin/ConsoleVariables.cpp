@@ -36,21 +36,6 @@ void RegisterSetting(PostplayPlugin& plugin, const settings::Setting& setting, c
     store(plugin, cvar);
 }
 
-// A typed text as it can stand in one console line: control characters are written as
-// \t, \n, \r or \xNN, the host's own rule for names it echoes.
-std::string Shown(const std::string& text) {
-    std::string shown;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t') shown += "\\t";
-        else if (c == '\n') shown += "\\n";
-        else if (c == '\r') shown += "\\r";
-        else if (byte < 0x20 || byte == 0x7f) shown += fmt::format("\\x{:02x}", byte);
-        else shown += c;
-    }
-    return shown;
-}
-
 Store KeepBool(std::shared_ptr<std::atomic<bool>> PostplayPlugin::*cell) {
     return [cell](PostplayPlugin& plugin, CVarWrapper& cvar) { *(plugin.*cell) = cvar.getBoolValue(); };
 }
@@ -64,7 +49,7 @@ Store KeepText(std::shared_ptr<SharedText> PostplayPlugin::*cell) {
 void KeepMode(PostplayPlugin& plugin, CVarWrapper& cvar) {
     const std::string text = cvar.getStringValue();
     const TrainingMode::Mode mode = TrainingMode::FromString(text);
-    if (text != TrainingMode::ToString(mode)) Log("Unknown training mode: {}; free play is used", Shown(text));
+    if (text != TrainingMode::ToString(mode)) Log("Unknown training mode: {}; free play is used", text);
     *plugin.trainingMode = mode;
 }
 
@@ -85,8 +70,8 @@ void KeepValidPackCode(PostplayPlugin& plugin, CVarWrapper& cvar) {
         return;
     }
     const std::string inUse = plugin.customTrainingPackCode->Get();
-    if (inUse.empty()) Log("Invalid training pack code, not used: {}; no code is set", Shown(value));
-    else Log("Invalid training pack code, not used: {}; the code in use is {}", Shown(value), Shown(inUse));
+    if (inUse.empty()) Log("Invalid training pack code, not used: {}; no code is set", value);
+    else Log("Invalid training pack code, not used: {}; the code in use is {}", value, inUse);
     if (inUse != value) cvar.setValue(inUse);
 }
 

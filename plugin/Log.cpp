@@ -1,7 +1,9 @@
 #include "plugin/Log.h"
 
+#include "host/ConsoleText.h"
+
 std::shared_ptr<CVarManagerWrapper> globalCvarManager;
 
 void LogLine(const std::string& line) {
-    if (globalCvarManager) globalCvarManager->log(line);
+    if (globalCvarManager) globalCvarManager->log(EscapeControls(line));
 }

@@ -3,6 +3,7 @@
 // without its quotes. There are no escapes.
 #include <fstream>
 
+#include "host/ConsoleText.h"
 #include "sim/HostHelp.h"
 #include "sim/HostImpl.h"
 
@@ -137,7 +138,7 @@ void Host::Impl::RunCommand(const Command& command) {
             lock.Unlock();
             SetVariable(key, command.words[1]);
         } else {
-            std::string shown = name + " \"" + variable->second.value + "\"";
+            std::string shown = EscapeControls(name) + " \"" + EscapeControls(variable->second.value) + "\"";
             lock.Unlock();
             Print(std::move(shown));
         }
@@ -149,7 +150,7 @@ void Host::Impl::RunCommand(const Command& command) {
 
 void Host::RunLine(const std::string& line) {
     if (Impl::commandDepth >= kMaxCommandDepth) {
-        d->Print("Commands nested too deeply; not run: " + line);
+        d->Print("Commands nested too deeply; not run: " + EscapeControls(line));
         return;
     }
     ++Impl::commandDepth;
@@ -161,7 +162,7 @@ void Host::RunLine(const std::string& line) {
 }
 
 void Host::RunInput(const std::string& line) {
-    d->Print("> " + line);
+    d->Print("> " + EscapeControls(line));
     RunLine(line);
     Step();
 }

@@ -60,23 +60,6 @@ std::string VariableSummary(const Variable& variable) {
 
 } // namespace
 
-std::string EscapeControls(const std::string& text) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t') escaped += "\\t";
-        else if (c == '\n') escaped += "\\n";
-        else if (c == '\r') escaped += "\\r";
-        else if (byte < 0x20 || byte == 0x7f) {
-            char code[5];
-            std::snprintf(code, sizeof code, "\\x%02x", byte);
-            escaped += code;
-        } else escaped += c;
-    }
-    return escaped;
-}
-
 std::vector<std::string> Host::CompletionNames() const {
     std::vector<std::string> names;
     for (const HostCommandInfo& command : HostCommandList()) names.emplace_back(command.name);

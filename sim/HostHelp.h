@@ -2,6 +2,8 @@
 // Internal to sim/.
 #pragma once
 
+#include "host/ConsoleText.h"
+
 #include <string>
 #include <vector>
 
@@ -23,8 +25,5 @@ std::vector<HostCommandInfo> HostCommandList();
 // The `help [NAME]` command.
 void ShowHelp(Host& host, Host::Impl& d, const Command& command);
 
-// `text` with its control characters written as \t, \n, \r or \xNN, so a typed name can be
-// shown in a log line without reaching the terminal raw.
-std::string EscapeControls(const std::string& text);
 
 } // namespace sim

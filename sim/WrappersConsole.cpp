@@ -3,6 +3,7 @@
 // variable do nothing and answer with defaults.
 #include <charconv>
 
+#include "host/ConsoleText.h"
 #include "sim/HostImpl.h"
 
 using sim::CurrentImpl;
@@ -64,7 +65,7 @@ bool CVarManagerWrapper::removeNotifier(std::string name) {
 void CVarManagerWrapper::executeCommand(std::string command, bool log) {
     auto* host = ImplFor(memory_address);
     if (!host) return;
-    if (log) host->Print("> " + command);
+    if (log) host->Print("> " + EscapeControls(command));
     host->host.RunLine(command);
 }
 

@@ -121,15 +121,17 @@ TEST_F(DestinationLoaderTest, AChoiceThatNamesNoMapFileIsRefusedWithOneLine) {
 // names, so there only the separator is tried.
 TEST_F(DestinationLoaderTest, AMapPathThatWouldReadAsMoreThanTheLoadIsNeverExecuted) {
 #if defined(_WIN32)
-    const std::string unsafeNames[] = {"Evil;queue"};
+    const std::pair<std::string, std::string> unsafeNames[] = {{"Evil;queue", "Evil;queue"}};
 #else
-    const std::string unsafeNames[] = {"Evil;queue", "Evil\nqueue", "Evil\rqueue", "Evil\"queue"};
+    // The name, and how the line shows it.
+    const std::pair<std::string, std::string> unsafeNames[] = {
+        {"Evil;queue", "Evil;queue"}, {"Evil\nqueue", "Evil\\nqueue"}, {"Evil\rqueue", "Evil\\rqueue"},
+        {"Evil\"queue", "Evil\"queue"}};
 #endif
-    for (const std::string& name : unsafeNames) {
+    for (const auto& [name, shown] : unsafeNames) {
         Touch(maps.path() / "Pack" / name);
-        const std::string path = folder + "\\Pack\\" + name;
         ChooseWorkshop(folder, "Pack\\" + name);
-        ExpectRefusal(Load(), "Workshop map path cannot be used in a console command: " + path);
+        ExpectRefusal(Load(), "Workshop map path cannot be used in a console command: " + folder + "\\Pack\\" + shown);
     }
 
     Touch(maps.path() / "Pack" / "Arena.upk");
