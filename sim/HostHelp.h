@@ -27,4 +27,8 @@ void ShowHelp(Host& host, Host::Impl& d, const Command& command);
 // shown in a log line without reaching the terminal raw.
 std::string EscapeControls(const std::string& text);
 
+// A numeric variable's range as help and the host's value lines say it: "from 0 to 1",
+// "at least 0", "at most 5"; empty without one.
+std::string RangeText(const Variable& variable);
+
 } // namespace sim

@@ -54,7 +54,10 @@ struct Variable {
     std::string name, value, description;
     bool hasMin = false, hasMax = false;
     float min = 0.0f, max = 0.0f;
+    bool wholeNumbers = false;                   // numeric, with a whole default and whole bounds
     std::vector<VariableCallback> callbacks;
+
+    bool IsNumeric() const { return hasMin || hasMax; }
 };
 
 struct Notifier {
@@ -230,6 +233,7 @@ struct Host::Impl {
     void SaveBinds() EXCLUDES(bindsFileMutex, mutex);
     void LoadBinds() EXCLUDES(mutex);
     static thread_local int commandDepth;        // nesting of RunLine on this thread
+    std::atomic<bool> quitRequested{false};      // quit or exit ran
 
     Variable* FindVariableLocked(Key key) REQUIRES(mutex); // the pointer is valid while mutex is held
     CVarWrapper RegisterVariable(Key owner, const std::string& name, const std::string& defaultValue,
