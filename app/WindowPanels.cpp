@@ -26,7 +26,8 @@ constexpr float kSettingsWidth = kPageWidth + 2 * kMargin;  // with the window's
 constexpr float kSideMinWidth = 300.0f;      // the game panel and the console beside the page
 // In a window too narrow for the page beside the other panels, the page takes at most this
 // share of the window's height, and the game panel and the console the rest below it.
-constexpr float kStackedSettingsShare = 0.6f;
+constexpr float kStackedSettingsShare = 0.7f;
+constexpr float kStackedGameShare = 0.45f;       // of the width below the page, for the game panel
 constexpr ImGuiWindowFlags kPanelFlags = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
                                          ImGuiWindowFlags_NoCollapse;
 
@@ -94,9 +95,10 @@ void WindowPanels::DrawStacked(const ImVec2& display) {
     DrawSettings(ImVec2(kMargin, kMargin), ImVec2(width, settingsHeight));
     const float top = 2 * kMargin + settingsHeight;
     const float height = std::max(1.0f, display.y - kMargin - top);
-    const float gameWidth = std::min(kSideMinWidth, (width - kMargin) / 2);
+    const float below = width - kMargin;
+    const float gameWidth = std::max(std::min(kSideMinWidth, below / 2), std::floor(below * kStackedGameShare));
     DrawGame(ImVec2(kMargin, top), gameWidth, height);
-    DrawConsole(ImVec2(2 * kMargin + gameWidth, top), ImVec2(width - kMargin - gameWidth, height));
+    DrawConsole(ImVec2(2 * kMargin + gameWidth, top), ImVec2(below - gameWidth, height));
 }
 
 void WindowPanels::RunQueuedCommands() {
