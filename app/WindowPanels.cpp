@@ -217,7 +217,8 @@ void WindowPanels::DrawConsole(const ImVec2& position, const ImVec2& size) {
 }
 
 void WindowPanels::TakeNewLines() {
-    if (host.LineCount() < linesTaken) {         // the host's log was cleared
+    if (const std::size_t clears = host.ClearCount(); clears != clearsSeen) { // the host's log was cleared
+        clearsSeen = clears;
         log.clear();
         logTops.clear();
         linesTaken = 0;

@@ -50,6 +50,7 @@ private:
     WindowConsoleInput consoleInput;                   // history and completion of the input line
     std::vector<std::string> queued;
     std::size_t linesTaken = 0;                  // the host's lines copied so far
+    std::size_t clearsSeen = 0;                  // the host's ClearCount when they were copied
     std::vector<LogLine> log;
     // Where each log line starts when wrapped at `logWidth`, and where the log ends (one more
     // entry), so that a frame lays out only the lines in view.

@@ -56,20 +56,20 @@ double Clamped(const Variable& variable, double value) {
 // A number within the range (a whole one where the variable holds whole numbers) is kept
 // as typed; any other number becomes the shortest text of the number used, with a line.
 NumericText ReadNumericText(const Variable& variable, const std::string& text) {
+    const std::string name = EscapeControls(variable.name);
     const ParsedNumber parsed = ParseNumber(text);
     if (!parsed.wholeText)
-        return {std::nullopt, EscapeControls(variable.name) + ": \"" + EscapeControls(text) + "\" is not a number; the value stays \"" +
+        return {std::nullopt, name + ": \"" + EscapeControls(text) + "\" is not a number; the value stays \"" +
                                   EscapeControls(variable.value) + "\""};
     const double whole = variable.wholeNumbers ? std::trunc(parsed.value) : parsed.value;
     const double used = Clamped(variable, whole);
     if (used == parsed.value) return {text, {}};
     if (used != whole) {
-        const std::string usedText = ShortestText(static_cast<float>(used)); // a bound, as registered
-        return {usedText, EscapeControls(variable.name) + ": " + text + " is outside its range (" + RangeText(variable) + "); set to " +
-                              usedText};
+        const std::string bound = ShortestText(static_cast<float>(used)); // as registered
+        return {bound, name + ": " + text + " is outside its range (" + RangeText(variable) + "); set to " + bound};
     }
     const std::string usedText = ShortestText(used);
-    return {usedText, EscapeControls(variable.name) + ": " + text + " is not a whole number; set to " + usedText};
+    return {usedText, name + ": " + text + " is not a whole number; set to " + usedText};
 }
 
 // A ranged variable holds whole numbers when its default and its bounds are whole.

@@ -122,7 +122,8 @@ public:
     const std::vector<ConsoleLine>& Lines() const;
     std::size_t LineCount() const;
     std::vector<ConsoleLine> LinesFrom(std::size_t first) const;  // a copy
-    void ClearLines();
+    void ClearLines();                           // the kept lines only; the sink has had them
+    std::size_t ClearCount() const;              // how often the lines were cleared
     void Print(std::string text);                // one console line
 
     // ---- Plug-in ----------------------------------------------------------------------

@@ -86,11 +86,14 @@ void PressKey(Host& host, Host::Impl& d, const Command& command) {
     }
     // A bind under any name still runs: the plug-in may bind what it likes.
     if (!bound && !IsGameKeyName(key))
-        return d.Print("sim_key: no key is named " + EscapeControls(key) + " (the game's names: F5, A, Zero, SpaceBar, ...)");
+        return d.Print("sim_key: no key is named " + EscapeControls(key) +
+                       " (the game's names: F5, A, Zero, SpaceBar, ...)");
     host.PressKey(key);
 }
 
 void Quit(Host&, Host::Impl& d, const Command&) { d.quitRequested = true; }
+
+void Clear(Host& host, Host::Impl&, const Command&) { host.ClearLines(); }
 
 void LoadFreePlay(Host& host, Host::Impl&, const Command&) { host.EnterFreePlay(); }
 
@@ -230,7 +233,8 @@ const std::vector<HostCommandEntry>& Commands() {
         {"help", ShowHelp, "[NAME]", "list the commands and console variables, or describe NAME"},
         {"quit", Quit, "", "end the run (the console, the window, or the script it is in)"},
         {"exit", Quit, "", "the same as quit"},
-        {"bind", Bind, "KEY [COMMAND...]", "run COMMAND... when KEY is pressed (kept in the home folder); KEY alone shows its bind"},
+        {"clear", Clear, "", "empty the window's console (standard output keeps every line)"},
+        {"bind", Bind, "KEY [COMMAND...]", "run COMMAND... when KEY is pressed (kept in the home folder); KEY alone shows it"},
         {"unbind", Unbind, "KEY", "remove KEY's bind"},
         {"sim_key", PressKey, "KEY", "press KEY, running its bind"},
         {"load_freeplay", LoadFreePlay, "", "leave the current game for free play"},

@@ -190,6 +190,7 @@ struct Host::Impl {
     // ---- Output
     std::function<void(const ConsoleLine&)> sink GUARDED_BY(outputMutex);
     std::vector<ConsoleLine> lines GUARDED_BY(outputMutex);
+    std::size_t clears GUARDED_BY(outputMutex) = 0;
     void Print(std::string text) EXCLUDES(outputMutex);
 
     // ---- Plug-in. Changed on the game thread only; its settings window is set and cleared

@@ -87,7 +87,8 @@ TEST_F(ConsoleTest, TheHostsOwnCommandsExplainThemselves) {
         EXPECT_THAT(help, Contains(StartsWith(usage))) << usage;
     EXPECT_THAT(host->HelpLines("quit"), ElementsAre(StartsWith("quit: end the run")));
 
-    host->RunLine("bind F5 \"rec a\tb\"; bind F5; bind F6; unbind F6; sim_key \"NotA\tKey\"; sim_key F7; \"\"; \"\" 5");
+    host->Print("an earlier line");
+    host->RunLine("clear; bind F5 \"rec a\tb\"; bind F5; bind F6; unbind F6; sim_key \"NotA\tKey\"; sim_key F7; \"\"; \"\" 5");
     EXPECT_THAT(Texts(), ElementsAre("F5 is bound to \"rec a\\tb\"", "No bind for key F6", "No bind for key F6",
                                      StartsWith("sim_key: no key is named NotA\\tKey "), "No bind for key F7",
                                      "A command needs a name; not run: \"\" 5"));
