@@ -116,6 +116,7 @@ void CheckLoadedBack(const SetValue& set, sim::Host& host, std::size_t mark) {
         if (after == before || (stored == set.name && set.storageSpoke)) continue;
         fuzz::Fail(what + stored + " was " + fuzz::Shown(before) + " and read back as " + fuzz::Shown(after));
     }
+    if (host.ClearCount() != 0) fuzz::Fail(what + "loading the file cleared the console");
     for (const std::string& line : fuzz::LineTexts(host, mark))
         if (!IsExpectedLoadLine(line, set.name)) fuzz::Fail(what + "loading the file printed: " + line);
     const std::string status = host.Status();

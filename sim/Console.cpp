@@ -181,8 +181,7 @@ bool Host::RunScript(const std::filesystem::path& file) {
     return true;
 }
 
-bool Host::QuitRequested() const { return d->quitRequested;
-}
+bool Host::QuitRequested() const { return d->quitRequested; }
 
 void Host::LoadCfg(const std::filesystem::path& file) {
     // A missing file is the normal first start; an unreadable one is treated the same.
