@@ -25,12 +25,7 @@ std::size_t CommonPrefixLength(const std::vector<std::string>& texts) {
 
 } // namespace
 
-std::vector<std::string> ConsoleNames(const sim::Host& host) {
-    std::vector<std::string> names = host.CompletionNames();
-    names.emplace_back("quit");
-    names.emplace_back("exit");
-    return names;
-}
+std::vector<std::string> ConsoleNames(const sim::Host& host) { return host.CompletionNames(); }
 
 Completion Complete(const std::string& beforeCursor, std::vector<std::string> names) {
     Completion result;

@@ -12,8 +12,8 @@ class Host;
 
 namespace app {
 
-// The names a console line can start with: the host's (its commands, the plug-in's commands
-// and console variables) and the host program's own "quit" and "exit".
+// The names a console line can start with: the host's commands ("quit" and "exit" among
+// them), the plug-in's commands and its console variables.
 std::vector<std::string> ConsoleNames(const sim::Host& host);
 
 struct Completion {

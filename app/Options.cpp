@@ -116,6 +116,16 @@ ParseResult ParseOptions(const std::vector<std::string>& arguments) {
     return result;
 }
 
+void MakePathsAbsolute(Options& options) {
+    const auto absolute = [](std::filesystem::path& path) {
+        std::error_code error;                   // a path that cannot be made absolute stays as given
+        if (std::filesystem::path made = std::filesystem::absolute(path, error); !error) path = std::move(made);
+    };
+    for (auto* path : {&options.plugin, &options.home, &options.screenshot})
+        if (*path) absolute(**path);
+    for (std::filesystem::path& script : options.scripts) absolute(script);
+}
+
 std::string UsageText() {
     return "Usage: postplay-host [OPTION]... [SCRIPT]...\n"
            "Loads a plug-in library into the simulated game host and runs console input: the\n"
@@ -137,8 +147,12 @@ std::string UsageText() {
            "  --size WIDTHxHEIGHT    the window's size in pixels (default 1280x800)\n"
            "  --help                 show this text and exit\n"
            "\n"
+           "The program works in its home folder: paths on the command line are relative to\n"
+           "the folder it starts in, paths in console lines (sim_dir, sim_file, load_workshop,\n"
+           "the plug-in's workshop folder) to the home folder.\n"
+           "\n"
            "Every console line is printed to standard output as \"[T] TEXT\", T being the\n"
-           "simulated time in seconds. At the console prompt, 'quit' or 'exit' ends the run.\n"
+           "simulated time in seconds. 'quit' or 'exit' ends the run; 'help' lists the commands.\n"
            "\n"
            "Exit status: 0 when the input ran (whatever the plug-in logged); 2 when the host could\n"
            "not run (bad command line, unusable library, unreadable script, no display...);\n"

@@ -29,6 +29,10 @@ struct ParseResult {
 
 ParseResult ParseOptions(const std::vector<std::string>& arguments);
 
+// The command line's paths made absolute against the current folder, which they are
+// relative to: the program later works in its home folder.
+void MakePathsAbsolute(Options& options);
+
 std::string UsageText();
 
 // The plug-in library built beside this program (found through /proc/self/exe).

@@ -38,6 +38,7 @@ void RunPipedConsole(sim::Host& host, std::istream& input) {
         DropCarriageReturn(line);
         if (IsQuitCommand(line)) return;
         if (!Trimmed(line).empty()) host.RunInput(line);  // as a script file runs
+        if (host.QuitRequested()) return;        // a bind or a handed line ran quit
     }
 }
 
@@ -71,6 +72,7 @@ void RunConsole(sim::Host& host) {
         if (IsQuitCommand(line)) return;
         if (!Trimmed(line).empty()) host.RunInput(line);
         host.Step();
+        if (host.QuitRequested()) return;
     }
 }
 #else

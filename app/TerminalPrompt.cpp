@@ -88,7 +88,7 @@ void RunTerminalPrompt(sim::Host& host) {
     WallClock clock;
     std::fputs(editor.Edits() ? kGreeting : kPlainGreeting, stderr);
 
-    while (!StopRequested()) {
+    while (!StopRequested() && !host.QuitRequested()) {
         clock.Follow(host);
         if (std::vector<sim::ConsoleLine> lines = output.Take(); !lines.empty())
             editor.PrintAbove([&lines] { HeldLines::PrintAll(lines); });

@@ -212,7 +212,9 @@ void Window::Run(sim::Host& host) {
     WindowGameThread game(host);                       // the game loop runs beside the drawing
     Keyboard keyboard(window, game);
     int settleFrames = kSettleFrames;            // the first frames lay the panels out
-    while (!glfwWindowShouldClose(window) && !panels.QuitRequested() && !StopRequested()) {
+    // quit typed in the console ends the window; quit run by a bind ends it too.
+    while (!glfwWindowShouldClose(window) && !panels.QuitRequested() && !host.QuitRequested() &&
+           !StopRequested()) {
         // Sleeps until input or output arrives, or for the idle redraw; busy for a few frames after.
         if (WaitForInput(settleFrames > 0)) settleFrames = kSettleFrames;
         else if (settleFrames > 0) --settleFrames;

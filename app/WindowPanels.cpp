@@ -5,6 +5,7 @@
 #include <imgui_stdlib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <utility>
@@ -22,7 +23,11 @@ constexpr float kMargin = 8.0f;
 // at this width; a narrower settings window scrolls rather than cut them.
 constexpr float kPageWidth = 800.0f;
 constexpr float kSettingsWidth = kPageWidth + 2 * kMargin;  // with the window's padding
-constexpr float kSideMinWidth = 300.0f;      // the game panel and the console, when there is room
+constexpr float kSideMinWidth = 300.0f;      // the game panel and the console beside the page
+// In a window too narrow for the page beside the other panels, the page takes at most this
+// share of the window's height, and the game panel and the console the rest below it.
+constexpr float kStackedSettingsShare = 0.7f;
+constexpr float kStackedGameShare = 0.45f;       // of the width below the page, for the game panel
 constexpr ImGuiWindowFlags kPanelFlags = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
                                          ImGuiWindowFlags_NoCollapse;
 
@@ -71,12 +76,29 @@ WindowPanels::WindowPanels(sim::Host& host, bool focusConsole)
 void WindowPanels::Draw() {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
     const float room = display.x - 3 * kMargin;  // for the settings window and the side panels
-    const float sideWidth = std::max(std::min(kSideMinWidth, room / 2), room - kSettingsWidth);
-    const float settingsWidth = std::max(1.0f, room - sideWidth);
-    const float sideX = 2 * kMargin + settingsWidth;
-    DrawSettings(settingsWidth);
-    DrawGame(sideX, sideWidth);
-    DrawConsole(sideX, sideWidth);
+    if (room < kSettingsWidth + kSideMinWidth) return DrawStacked(display);
+    const float sideX = 2 * kMargin + kSettingsWidth;
+    const float sideWidth = room - kSettingsWidth;
+    DrawSettings(ImVec2(kMargin, kMargin), ImVec2(kSettingsWidth, display.y - 2 * kMargin));
+    DrawGame(ImVec2(sideX, kMargin), sideWidth, display.y / 2);
+    const float consoleTop = gameBottom + kMargin;
+    DrawConsole(ImVec2(sideX, consoleTop), ImVec2(sideWidth, display.y - kMargin - consoleTop));
+}
+
+// Too narrow for the page beside the other panels: the page takes the window's width, so
+// that both its columns show, and as much of its height as it needs up to a share of the
+// window; the game panel and the console share the rest, side by side.
+void WindowPanels::DrawStacked(const ImVec2& display) {
+    const float width = display.x - 2 * kMargin;
+    const float most = std::floor(display.y * kStackedSettingsShare);
+    const float settingsHeight = settingsHeightWanted > 0.0f ? std::min(settingsHeightWanted, most) : most;
+    DrawSettings(ImVec2(kMargin, kMargin), ImVec2(width, settingsHeight));
+    const float top = 2 * kMargin + settingsHeight;
+    const float height = std::max(1.0f, display.y - kMargin - top);
+    const float below = width - kMargin;
+    const float gameWidth = std::max(std::min(kSideMinWidth, below / 2), std::floor(below * kStackedGameShare));
+    DrawGame(ImVec2(kMargin, top), gameWidth, height);
+    DrawConsole(ImVec2(2 * kMargin + gameWidth, top), ImVec2(below - gameWidth, height));
 }
 
 void WindowPanels::RunQueuedCommands() {
@@ -92,8 +114,8 @@ void WindowPanels::Submit(std::string line) {
     else if (!IsBlank(line)) Queue(std::move(line));
 }
 
-void WindowPanels::DrawSettings(float width) {
-    PlaceNextWindow(kMargin, kMargin, width, ImGui::GetIO().DisplaySize.y - 2 * kMargin);
+void WindowPanels::DrawSettings(const ImVec2& position, const ImVec2& size) {
+    PlaceNextWindow(position.x, position.y, size.x, size.y);
     if (ImGui::Begin("Settings", nullptr, kPanelFlags | ImGuiWindowFlags_HorizontalScrollbar)) {
         const bool drawn = host.DrawSettingsPage([this](BakkesMod::Plugin::PluginSettingsWindow& page) {
             if (!ImGui::BeginTabBar("plugins")) return;
@@ -102,6 +124,7 @@ void WindowPanels::DrawSettings(float width) {
                 // At least as wide as its columns need and as tall as it was drawn last: when
                 // the window is smaller, the settings window scrolls the page instead of cutting it.
                 const ImVec2 room = ImGui::GetContentRegionAvail();
+                const float pageTop = ImGui::GetCursorPosY();
                 ImGui::BeginChild("page", ImVec2(std::max(room.x, kPageWidth), std::max(room.y, pageHeight)));
                 page.SetImGuiContext(reinterpret_cast<std::uintptr_t>(ImGui::GetCurrentContext()));
                 page.RenderSettings();
@@ -110,6 +133,8 @@ void WindowPanels::DrawSettings(float width) {
                 pageHeight = drawn.DC.CursorMaxPos.y - drawn.DC.CursorStartPos.y;
                 ImGui::EndChild();
                 ImGui::EndTabItem();
+                const float scrollBar = room.x < kPageWidth ? ImGui::GetStyle().ScrollbarSize : 0.0f;
+                settingsHeightWanted = pageTop + pageHeight + ImGui::GetStyle().WindowPadding.y + scrollBar;
             }
             ImGui::EndTabBar();
         });
@@ -118,10 +143,10 @@ void WindowPanels::DrawSettings(float width) {
     ImGui::End();
 }
 
-void WindowPanels::DrawGame(float x, float width) {
-    // As tall as its content, and at most half the display, so that the console has the rest.
-    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), ImVec2(width, ImGui::GetIO().DisplaySize.y / 2));
-    PlaceNextWindow(x, kMargin, width, 0.0f);
+void WindowPanels::DrawGame(const ImVec2& position, float width, float maxHeight) {
+    // As tall as its content and at most `maxHeight`, so that the console has the rest.
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), ImVec2(width, maxHeight));
+    PlaceNextWindow(position.x, position.y, width, 0.0f);
     if (ImGui::Begin("Game", nullptr, kPanelFlags)) {
         // The status line is never cut: it wraps (a long workshop path) and the clock moves
         // below it when they do not fit on one line.
@@ -167,9 +192,8 @@ void WindowPanels::DrawGameButtons() {
     if (ButtonInRow("Reload plug-in")) Queue("sim_reload");
 }
 
-void WindowPanels::DrawConsole(float x, float width) {
-    const float top = gameBottom + kMargin;
-    PlaceNextWindow(x, top, width, std::max(1.0f, ImGui::GetIO().DisplaySize.y - kMargin - top));
+void WindowPanels::DrawConsole(const ImVec2& position, const ImVec2& size) {
+    PlaceNextWindow(position.x, position.y, size.x, std::max(1.0f, size.y));
     if (ImGui::Begin("Console", nullptr, kPanelFlags)) {
         const std::string& matches = consoleInput.Matches();  // an ambiguous Tab's, above the line
         const float footer = ImGui::GetStyle().ItemSpacing.y + ImGui::GetFrameHeightWithSpacing() +
@@ -193,7 +217,8 @@ void WindowPanels::DrawConsole(float x, float width) {
 }
 
 void WindowPanels::TakeNewLines() {
-    if (host.LineCount() < linesTaken) {         // the host's log was cleared
+    if (const std::size_t clears = host.ClearCount(); clears != clearsSeen) { // the host's log was cleared
+        clearsSeen = clears;
         log.clear();
         logTops.clear();
         linesTaken = 0;

@@ -70,6 +70,8 @@ std::string UnreadableScript(const std::vector<std::filesystem::path>& scripts) 
 std::string PrepareHome(const app::Options& options, std::filesystem::path& home) {
     home = options.home.value_or(app::DefaultHomePath());
     if (home.empty()) return "cannot find a home folder (neither XDG_STATE_HOME nor HOME is set); give --home DIR";
+    std::error_code unresolved;                  // the program works in it, so it must not be relative
+    if (std::filesystem::path made = std::filesystem::absolute(home, unresolved); !unresolved) home = std::move(made);
     std::error_code error, ignored;
     std::filesystem::create_directories(home, error);
     if (!std::filesystem::is_directory(home, ignored))
@@ -114,8 +116,10 @@ int RunHost(const app::Options& options, const OpenedPlugin& plugin, const std::
     if (!host.LoadPlugin(plugin.library.GetPlugin(), plugin.library.DeleteMe()))
         return Fail("the plug-in library " + PathToUtf8(plugin.path) + " gave no plug-in object");
 
-    for (const std::filesystem::path& script : options.scripts)
+    for (const std::filesystem::path& script : options.scripts) {
         if (!host.RunScript(script)) return Fail("cannot read the script " + PathToUtf8(script));
+        if (host.QuitRequested()) return kSuccess;
+    }
 
     if (options.screenshot) {
         std::string error;
@@ -135,12 +139,13 @@ int Main(const std::vector<std::string>& arguments) {
         std::fputs("Try 'postplay-host --help' for the options.\n", stderr);
         return kCannotRun;
     }
-    const app::Options& options = parsed.options;
+    app::Options options = parsed.options;
     if (options.help) {
         std::fputs(app::UsageText().c_str(), stdout);
         return kSuccess;
     }
     if (const std::string error = UnreadableScript(options.scripts); !error.empty()) return Fail(error);
+    app::MakePathsAbsolute(options);
 
     std::string error;
     const std::filesystem::path pluginPath = options.plugin.value_or(app::DefaultPluginPath());
@@ -149,6 +154,11 @@ int Main(const std::vector<std::string>& arguments) {
 
     std::filesystem::path home;
     if (error = PrepareHome(options, home); !error.empty()) return Fail(error);
+    // Paths typed in console lines (sim_dir, sim_file, load_workshop, the plug-in's workshop
+    // folder) are relative to the home folder, so a run leaves nothing outside it.
+    std::error_code moved;
+    std::filesystem::current_path(home, moved);
+    if (moved) return Fail("cannot work in the home folder " + PathToUtf8(home) + ": " + moved.message());
 
     std::unique_ptr<app::Window> window;
     if (options.WantsWindow() &&

@@ -107,8 +107,15 @@ struct SetValue {
     bool storageSpoke = false;                   // the storage refused or cleaned something
 };
 
+// Where the host's log stood before the load: its length and its count of clears.
+struct LogMark {
+    std::size_t lines, clears;
+};
+
+LogMark MarkLog(const sim::Host& host) { return {host.Lines().size(), host.ClearCount()}; }
+
 // The file was loaded back by `host`, which printed its lines from `mark` on.
-void CheckLoadedBack(const SetValue& set, sim::Host& host, std::size_t mark) {
+void CheckLoadedBack(const SetValue& set, sim::Host& host, LogMark mark) {
     const std::string what = "after setting " + set.name + " to " + fuzz::Shown(set.value) + ", ";
     const Values read = StoredValues(host);
     for (const auto& [stored, before] : set.written) {
@@ -116,7 +123,8 @@ void CheckLoadedBack(const SetValue& set, sim::Host& host, std::size_t mark) {
         if (after == before || (stored == set.name && set.storageSpoke)) continue;
         fuzz::Fail(what + stored + " was " + fuzz::Shown(before) + " and read back as " + fuzz::Shown(after));
     }
-    for (const std::string& line : fuzz::LineTexts(host, mark))
+    if (host.ClearCount() != mark.clears) fuzz::Fail(what + "loading the file cleared the console");
+    for (const std::string& line : fuzz::LineTexts(host, mark.lines))
         if (!IsExpectedLoadLine(line, set.name)) fuzz::Fail(what + "loading the file printed: " + line);
     const std::string status = host.Status();
     if (status != "game: menu; search: off") fuzz::Fail(what + "loading the file left " + status);
@@ -127,7 +135,7 @@ void CheckLoadedBack(const SetValue& set, sim::Host& host, std::size_t mark) {
 void LoadBackInFreshHost(const SetValue& set) {
     live.reset();
     live = std::make_unique<fuzz::PluginHost>(scratch->home());
-    const std::size_t mark = Live().Lines().size();
+    const LogMark mark = MarkLog(Live());
     Live().Advance(1.0);
     CheckLoadedBack(set, Live(), mark);
 }
@@ -144,7 +152,7 @@ void LoadBackInLiveHost(const SetValue& set, const std::string& fileText) {
     }
     const std::filesystem::path copy = scratch->path() / "written.cfg";
     WriteFile(copy, fileText);
-    const std::size_t mark = Live().Lines().size();
+    const LogMark mark = MarkLog(Live());
     Live().LoadCfg(copy);
     Live().Step();
     CheckLoadedBack(set, Live(), mark);

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "FuzzSupport.h"
 
@@ -113,7 +114,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::InsideFolder inside(scratch->work());
     std::error_code ignored;
     std::filesystem::remove_all(scratch->home(), ignored);
+    std::vector<std::string> printed;            // every line after the load, also those a clear drops
     fuzz::PluginHost host(scratch->home());
+    host->SetLineSink([&printed](const sim::ConsoleLine& line) { printed.push_back(line.text); });
 
     if (input.substr(0, kCfgHeader.size()) == kCfgHeader) {
         const std::filesystem::path file = scratch->path() / "input.cfg";
@@ -132,5 +135,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     host.Unload();                                // no other thread prints from here on
     CheckLines(fuzz::LineTexts(*host));
+    CheckLines(printed);
     return 0;
 }

@@ -1,5 +1,6 @@
 // The settings page in English, workshop mode, with three maps found (README picture).
 sim_wait 1
+clear                       // the console starts here: no lines about the home folder
 sim_dir maps
 sim_file maps/Aerial Arena/aerial_arena.upk
 sim_file maps/Dribble Course/dribble.upk

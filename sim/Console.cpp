@@ -145,6 +145,11 @@ void Host::Impl::RunCommand(const Command& command) {
         return;
     }
     lock.Unlock();
+    if (name.empty()) {
+        // `""` alone is as empty as a blank line; with more words it names nothing.
+        if (command.words.size() > 1) Print("A command needs a name; not run: " + EscapeControls(command.text));
+        return;
+    }
     if (!RunHostCommand(command)) Print("Unknown command: " + EscapeControls(name));
 }
 
@@ -170,10 +175,14 @@ void Host::RunInput(const std::string& line) {
 bool Host::RunScript(const std::filesystem::path& file) {
     auto lines = ReadLines(file);
     if (!lines) return false;
-    for (const std::string& line : *lines)
+    for (const std::string& line : *lines) {
+        if (d->quitRequested) break;
         if (!Trim(line).empty()) RunInput(line);
+    }
     return true;
 }
+
+bool Host::QuitRequested() const { return d->quitRequested; }
 
 void Host::LoadCfg(const std::filesystem::path& file) {
     // A missing file is the normal first start; an unreadable one is treated the same.

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "sim/HostHelp.h"
 #include "sim/HostImpl.h"
 
 namespace sim {
@@ -38,13 +39,44 @@ ParsedNumber ParseNumber(const std::string& text) {
     return {value, !startsWithBlank && end == begin + text.size()};
 }
 
-// The text a ranged variable stores for `text`: as typed when it is a number within the
-// range, else the clamped number's shortest text.
-std::string RangedText(const Variable& variable, const std::string& text) {
+// What a numeric variable makes of a text set on it.
+struct NumericText {
+    std::optional<std::string> stored;           // nothing when the text is no number: the value stays
+    std::string note;                            // the host's line when the value used is not the one typed
+};
+
+bool IsWhole(double value) { return std::trunc(value) == value; }
+
+double Clamped(const Variable& variable, double value) {
+    if (variable.hasMin && value < variable.min) return variable.min;
+    if (variable.hasMax && value > variable.max) return variable.max;
+    return value;
+}
+
+// A number within the range (a whole one where the variable holds whole numbers) is kept
+// as typed; any other number becomes the shortest text of the number used, with a line.
+NumericText ReadNumericText(const Variable& variable, const std::string& text) {
+    const std::string name = EscapeControls(variable.name);
     const ParsedNumber parsed = ParseNumber(text);
-    if (variable.hasMin && parsed.value < variable.min) return ShortestText(variable.min);
-    if (variable.hasMax && parsed.value > variable.max) return ShortestText(variable.max);
-    return parsed.wholeText ? text : ShortestText(parsed.value);
+    if (!parsed.wholeText)
+        return {std::nullopt, name + ": \"" + EscapeControls(text) + "\" is not a number; the value stays \"" +
+                                  EscapeControls(variable.value) + "\""};
+    const double whole = variable.wholeNumbers ? std::trunc(parsed.value) : parsed.value;
+    const double used = Clamped(variable, whole);
+    if (used == parsed.value) return {text, {}};
+    if (used != whole) {
+        const std::string bound = ShortestText(static_cast<float>(used)); // as registered
+        return {bound, name + ": " + text + " is outside its range (" + RangeText(variable) + "); set to " + bound};
+    }
+    const std::string usedText = ShortestText(used);
+    return {usedText, name + ": " + text + " is not a whole number; set to " + usedText};
+}
+
+// A ranged variable holds whole numbers when its default and its bounds are whole.
+bool HoldsWholeNumbers(const Variable& variable, const std::string& defaultValue) {
+    const ParsedNumber parsed = ParseNumber(defaultValue);
+    return parsed.wholeText && IsWhole(parsed.value) && (!variable.hasMin || IsWhole(variable.min)) &&
+           (!variable.hasMax || IsWhole(variable.max));
 }
 
 } // namespace
@@ -82,7 +114,12 @@ CVarWrapper Host::Impl::RegisterVariable(Key owner, const std::string& name, con
     variable.min = min;
     variable.hasMax = hasMax;
     variable.max = max;
-    variable.value = hasMin || hasMax ? RangedText(variable, defaultValue) : defaultValue;
+    variable.value = defaultValue;
+    if (variable.IsNumeric()) {
+        // The plug-in's own default: taken as the rule gives it, silently.
+        variable.wholeNumbers = HoldsWholeNumbers(variable, defaultValue);
+        variable.value = ReadNumericText(variable, defaultValue).stored.value_or(ShortestText(Clamped(variable, 0.0)));
+    }
     const Key key = variable.key;
     variableNames[key] = name;
     variables.emplace(name, std::move(variable));
@@ -93,13 +130,18 @@ void Host::Impl::SetVariable(Key key, const std::string& text) {
     MutexLock lock(mutex);
     Variable* variable = FindVariableLocked(key);
     if (!variable) return;
-    std::string stored = variable->hasMin || variable->hasMax ? RangedText(*variable, text) : text;
-    if (stored == variable->value) return;
-    const std::string previous = std::exchange(variable->value, std::move(stored));
+    NumericText numeric = variable->IsNumeric() ? ReadNumericText(*variable, text) : NumericText{text, {}};
+    if (!numeric.stored || *numeric.stored == variable->value) {
+        lock.Unlock();
+        if (!numeric.note.empty()) Print(std::move(numeric.note));
+        return;
+    }
+    const std::string previous = std::exchange(variable->value, std::move(*numeric.stored));
     // A copy: a callback may add callbacks or remove the variable while these run, and
     // they run without the host's lock.
     const std::vector<VariableCallback> callbacks = variable->callbacks;
     lock.Unlock();
+    if (!numeric.note.empty()) Print(std::move(numeric.note));
     for (const auto& callback : callbacks) CallPlugin([&] { (*callback)(previous, CVarWrapper(key)); });
 }
 

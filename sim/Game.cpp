@@ -1,6 +1,7 @@
 // The game model: where the player is, the match's life, hooks, MMR reports and the search.
 #include <algorithm>
 
+#include "sim/HostHelp.h"
 #include "sim/HostImpl.h"
 
 namespace sim {
@@ -228,7 +229,7 @@ void Host::PressKey(const std::string& key) {
     auto bind = d->binds.find(key);
     if (bind == d->binds.end()) {
         lock.Unlock();
-        d->Print("No bind for key " + key);
+        d->Print("No bind for key " + EscapeControls(key));
         return;
     }
     const std::string command = bind->second; // the bound command may rebind the key

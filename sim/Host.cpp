@@ -82,6 +82,12 @@ std::vector<ConsoleLine> Host::LinesFrom(std::size_t first) const {
 void Host::ClearLines() {
     MutexLock lock(d->outputMutex);
     d->lines.clear();
+    ++d->clears;
+}
+
+std::size_t Host::ClearCount() const {
+    MutexLock lock(d->outputMutex);
+    return d->clears;
 }
 void Host::Print(std::string text) { d->Print(std::move(text)); }
 

@@ -25,10 +25,16 @@
 // rescheduling itself for "now" cannot hang the host. The running match's once-a-second
 // game-time update goes through the same queue but is not counted by PendingTimers.
 //
-// Console variables: with a range, a value is read as a number (no number gives 0) and
-// clamped; a number within the range is stored as typed, any other as the clamped number's
-// shortest text ("900", "0.5"). Callbacks run inside setValue, after the value is stored, in
-// registration order, only when the stored text changed.
+// Console variables: a variable with a range is numeric, and holds whole numbers when its
+// default and its bounds are whole. A text set on it (typed, from a cfg file or through
+// setValue) must be a number as a whole (strtod's forms, finite, no blank around it): any
+// other text is refused with one line, NAME: "TEXT" is not a number; the value stays "VALUE",
+// and the variable keeps its value. A number within the range (and whole, where whole
+// numbers are held) is stored as typed; any other is stored as the shortest text of the
+// number used ("900", "0.5"), with one line: NAME: TEXT is outside its range (RANGE); set
+// to N, or NAME: TEXT is not a whole number; set to N. A default is taken by the same rule,
+// silently. Callbacks run inside setValue, after the value is stored, in registration order,
+// only when the stored text changed.
 //
 // Console: sim_file and sim_dir take the rest of the whole line as their path (';', '//' and
 // quotes included, one pair of quotes around the whole path taken off), so scripts can
@@ -116,7 +122,8 @@ public:
     const std::vector<ConsoleLine>& Lines() const;
     std::size_t LineCount() const;
     std::vector<ConsoleLine> LinesFrom(std::size_t first) const;  // a copy
-    void ClearLines();
+    void ClearLines();                           // the kept lines only; the sink has had them
+    std::size_t ClearCount() const;              // how often the lines were cleared
     void Print(std::string text);                // one console line
 
     // ---- Plug-in ----------------------------------------------------------------------
@@ -136,6 +143,9 @@ public:
     void RunLine(const std::string& line);       // the console grammar; no echo
     void RunInput(const std::string& line);      // echoes "> line", runs it, then Step()
     bool RunScript(const std::filesystem::path& file); // RunInput for each line; false if unreadable
+    // quit or exit ran (a script line, a bind, a handed line): the script stops there, and
+    // the host program runs nothing more.
+    bool QuitRequested() const;
     void LoadCfg(const std::filesystem::path& file);   // RunLine for each line, no echo
 
     // ---- Help and completion ----------------------------------------------------------
@@ -215,6 +225,10 @@ public:
 private:
     std::unique_ptr<Impl> d;
 };
+
+// Whether the game has a key of this name, as binds name keys: "F5", "A", "Zero", "SpaceBar",
+// "NumPadOne", "LeftMouseButton", "XboxTypeS_A", ...
+bool IsGameKeyName(const std::string& name);
 
 // Turns a UTF-8 text path (a script's, one the player typed) into a file-system path: a
 // backslash counts as a separator.

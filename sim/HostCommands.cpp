@@ -43,8 +43,20 @@ std::string JoinWords(const Command& command, std::size_t first) {
 
 using HostCommand = void (*)(Host&, Host::Impl&, const Command&);
 
+void ShowBind(Host::Impl& d, const std::string& key) {
+    std::string shown;
+    {
+        MutexLock lock(d.mutex);
+        const auto bind = d.binds.find(key);
+        shown = bind == d.binds.end() ? "No bind for key " + EscapeControls(key)
+                                      : EscapeControls(key) + " is bound to \"" + EscapeControls(bind->second) + "\"";
+    }
+    d.Print(std::move(shown));
+}
+
 void Bind(Host&, Host::Impl& d, const Command& command) {
-    if (command.words.size() < 3) return d.Print("bind: expected a key and a command");
+    if (command.words.size() < 2) return d.Print("bind: expected a key and a command, or a key alone to show its bind");
+    if (command.words.size() == 2) return ShowBind(d, command.words[1]);
     {
         MutexLock lock(d.mutex);
         d.binds[command.words[1]] = JoinWords(command, 2);
@@ -56,15 +68,32 @@ void Unbind(Host&, Host::Impl& d, const Command& command) {
     if (command.words.size() < 2) return d.Print("unbind: expected a key");
     {
         MutexLock lock(d.mutex);
-        if (d.binds.erase(command.words[1]) == 0) return;
+        if (d.binds.erase(command.words[1]) == 0) {
+            lock.Unlock();
+            return d.Print("No bind for key " + EscapeControls(command.words[1]));
+        }
     }
     d.SaveBinds();
 }
 
 void PressKey(Host& host, Host::Impl& d, const Command& command) {
     if (command.words.size() < 2) return d.Print("sim_key: expected a key");
-    host.PressKey(command.words[1]);
+    const std::string& key = command.words[1];
+    bool bound = false;
+    {
+        MutexLock lock(d.mutex);
+        bound = d.binds.count(key) != 0;
+    }
+    // A bind under any name still runs: the plug-in may bind what it likes.
+    if (!bound && !IsGameKeyName(key))
+        return d.Print("sim_key: no key is named " + EscapeControls(key) +
+                       " (the game's names: F5, A, Zero, SpaceBar, ...)");
+    host.PressKey(key);
 }
+
+void Quit(Host&, Host::Impl& d, const Command&) { d.quitRequested = true; }
+
+void Clear(Host& host, Host::Impl&, const Command&) { host.ClearLines(); }
 
 void LoadFreePlay(Host& host, Host::Impl&, const Command&) { host.EnterFreePlay(); }
 
@@ -202,7 +231,11 @@ struct HostCommandEntry {
 const std::vector<HostCommandEntry>& Commands() {
     static const std::vector<HostCommandEntry> commands = {
         {"help", ShowHelp, "[NAME]", "list the commands and console variables, or describe NAME"},
-        {"bind", Bind, "KEY COMMAND...", "run COMMAND... when KEY is pressed (kept in the home folder)"},
+        {"quit", Quit, "", "end the run (the console, the window, or the script it is in)"},
+        {"exit", Quit, "", "the same as quit"},
+        {"clear", Clear, "", "empty the window's console (standard output keeps every line)"},
+        {"bind", Bind, "KEY [COMMAND...]",
+         "run COMMAND... when KEY is pressed (kept in the home folder); KEY alone shows it"},
         {"unbind", Unbind, "KEY", "remove KEY's bind"},
         {"sim_key", PressKey, "KEY", "press KEY, running its bind"},
         {"load_freeplay", LoadFreePlay, "", "leave the current game for free play"},

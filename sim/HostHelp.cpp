@@ -44,14 +44,6 @@ std::string Described(const std::string& description) {
     return description.empty() ? "(no description)" : EscapeControls(description);
 }
 
-std::string RangeText(const Variable& variable) {
-    if (variable.hasMin && variable.hasMax)
-        return "from " + NumberText(variable.min) + " to " + NumberText(variable.max);
-    if (variable.hasMin) return "at least " + NumberText(variable.min);
-    if (variable.hasMax) return "at most " + NumberText(variable.max);
-    return {};
-}
-
 std::string VariableSummary(const Variable& variable) {
     std::string summary = Described(variable.description);
     if (const std::string range = RangeText(variable); !range.empty()) summary += " (" + range + ")";
@@ -59,6 +51,14 @@ std::string VariableSummary(const Variable& variable) {
 }
 
 } // namespace
+
+std::string RangeText(const Variable& variable) {
+    if (variable.hasMin && variable.hasMax)
+        return "from " + NumberText(variable.min) + " to " + NumberText(variable.max);
+    if (variable.hasMin) return "at least " + NumberText(variable.min);
+    if (variable.hasMax) return "at most " + NumberText(variable.max);
+    return {};
+}
 
 std::vector<std::string> Host::CompletionNames() const {
     std::vector<std::string> names;

@@ -25,5 +25,8 @@ std::vector<HostCommandInfo> HostCommandList();
 // The `help [NAME]` command.
 void ShowHelp(Host& host, Host::Impl& d, const Command& command);
 
+// A numeric variable's range as help and the host's value lines say it: "from 0 to 1",
+// "at least 0", "at most 5"; empty without one.
+std::string RangeText(const Variable& variable);
 
 } // namespace sim

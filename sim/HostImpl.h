@@ -54,7 +54,10 @@ struct Variable {
     std::string name, value, description;
     bool hasMin = false, hasMax = false;
     float min = 0.0f, max = 0.0f;
+    bool wholeNumbers = false;                   // numeric, with a whole default and whole bounds
     std::vector<VariableCallback> callbacks;
+
+    bool IsNumeric() const { return hasMin || hasMax; }
 };
 
 struct Notifier {
@@ -196,6 +199,7 @@ struct Host::Impl {
     // ---- Output
     std::function<void(const ConsoleLine&)> sink GUARDED_BY(outputMutex);
     std::vector<ConsoleLine> lines GUARDED_BY(outputMutex);
+    std::size_t clears GUARDED_BY(outputMutex) = 0;
     void Print(std::string text) EXCLUDES(outputMutex);
 
     // ---- Plug-in. Changed on the game thread only; its settings window is set and cleared
@@ -239,6 +243,7 @@ struct Host::Impl {
     void SaveBinds() EXCLUDES(bindsFileMutex, mutex);
     void LoadBinds() EXCLUDES(mutex);
     static thread_local int commandDepth;        // nesting of RunLine on this thread
+    std::atomic<bool> quitRequested{false};      // quit or exit ran
 
     Variable* FindVariableLocked(Key key) REQUIRES(mutex); // the pointer is valid while mutex is held
     CVarWrapper RegisterVariable(Key owner, const std::string& name, const std::string& defaultValue,

@@ -106,8 +106,8 @@ def cfg_folder(work):
 
 
 def maps_link_loop(work):
-    shutil.rmtree(os.path.join(work, "maps"))
-    os.symlink("maps", os.path.join(work, "maps"))
+    shutil.rmtree(os.path.join(work, "home", "maps"))
+    os.symlink("maps", os.path.join(work, "home", "maps"))
 
 
 def maps_long_name(work):
@@ -176,11 +176,12 @@ def storage_outcome_problems(case, shown, cfg_file, before, before_status, work)
 
 
 def fault_work(case):
-    """A working folder with three maps and the two scripts of the case."""
+    """A working folder with the two scripts of the case, and a home folder below it with
+    three maps (the host reads the workshop folder's text relative to its home)."""
     work = tempfile.mkdtemp(prefix="soak-fault-")
     for path in ("maps/Alpha/alpha.upk", "maps/Beta/beta.upk", "maps/Gamma/gamma.upk"):
-        os.makedirs(os.path.join(work, os.path.dirname(path)), exist_ok=True)
-        open(os.path.join(work, path), "w").close()
+        os.makedirs(os.path.join(work, "home", os.path.dirname(path)), exist_ok=True)
+        open(os.path.join(work, "home", path), "w").close()
     with open(os.path.join(work, "setup.pp"), "w") as out:
         out.write(STORAGE_SETUP if case.kind == "storage" else SCAN_SETUP)
     with open(os.path.join(work, "fault.pp"), "w") as out:

@@ -8,12 +8,13 @@ change yet; or "any" after a value whose stored form it leaves to the host, read
 the print that follows."""
 
 import os
+import re
 from dataclasses import dataclass, field
 from typing import Optional
 
 from .cfgfiles import CFG_LINE
 from .tables import CASUAL, COMPETITIVE, NAMES, SETTINGS, TRAINING_MODES
-from .values import (ANY, SCAN, TOGGLE, console_safe, default_language, kept_pack_code, stored_value, switch_on,
+from .values import (ANY, KEEP, SCAN, TOGGLE, console_safe, default_language, kept_pack_code, stored_value, switch_on,
                      whole_of)
 
 
@@ -43,6 +44,10 @@ def code_in_use(value, in_use):
 
 # Lines the plug-in may log about a value it was given and does not use as it stands.
 VALUE_NOTES = ("Invalid training pack code, not used: ", "Unknown training mode: ")
+# Lines the host prints about a text set on a numeric setting: refused, clamped or cut.
+HOST_VALUE_NOTE = re.compile(r"(%s): (\".*\" is not a number; the value stays \".*\"|"
+                             r".+ is outside its range \(.+\); set to .+|.+ is not a whole number; set to .+)"
+                             % "|".join(name for name in NAMES if SETTINGS[name].kind != "text"))
 
 
 def expected_after_load(data, language_default):
@@ -66,6 +71,8 @@ def expected_after_load(data, language_default):
         if match and match.group(1) in SETTINGS and "\r" not in line:
             name, word = match.group(1), match.group(2)
             value = stored_value(SETTINGS[name].kind, word)
+            if value is KEEP:
+                continue
             if name == "pp_custom_training_pack_code":
                 if code is not ANY and values[name] != frozenset([value]):
                     code = code_in_use(value, code)   # the host runs no callback for the same value
@@ -173,8 +180,8 @@ def describe(outcomes):
 class Model:
     """What a session's runs may and must show. One instance lives through all the runs."""
 
-    def __init__(self, work):
-        self.work = work
+    def __init__(self, home):
+        self.home = home                # the host's home folder, where the scripts' paths lead
         self.binds = {}
 
     def start_run(self, number, steps, cfg_data, game_language):
@@ -203,14 +210,14 @@ class Model:
         return {False, True} if result is None else result
 
     def is_map_file(self, path):
-        return os.path.isfile(os.path.join(self.work, path.replace("\\", "/")))
+        return os.path.isfile(os.path.join(self.home, path.replace("\\", "/")))
 
     def scan_entries(self, folder):
         """The entries a scan of this folder finds (None for no folder); the sessions put at
         most one map file in each sub-folder, so the entries are known without the order."""
         if folder == "":
             return None
-        root = os.path.join(self.work, folder.replace("\\", "/"))
+        root = os.path.join(self.home, folder.replace("\\", "/"))
         if not os.path.isdir(root):
             return set()
         entries = set()
@@ -288,7 +295,10 @@ class Model:
         return frozenset().union(*(code_in_use(v, frozenset([""])) for v in values))
 
     def set_value(self, name, value):
-        """The game thread (or a rendering-side line run at once) stored `value` (text or ANY)."""
+        """The game thread (or a rendering-side line run at once) stored `value` (text or ANY;
+        KEEP stores nothing)."""
+        if value is KEEP:
+            return
         settings, window = self.settings, self.window
         before = settings.values[name]
         if name == "pp_custom_training_pack_code":
@@ -327,7 +337,9 @@ class Model:
     def render_change(self, name, value):
         """A change handed to the running rendering thread (a value, ANY, TOGGLE or SCAN): it
         may run at any moment until the rendering stops, so meanwhile the setting may hold
-        any value along the sequence handed so far."""
+        any value along the sequence handed so far. A refused number (KEEP) changes nothing."""
+        if value is KEEP:
+            return
         settings = self.settings
         self.window.handed.append((name, value))
         states = self.sequence_states(name)

@@ -23,7 +23,7 @@ def run_session(host, seed, keep=False, verbose=False):
     work = tempfile.mkdtemp(prefix="soak-%d-" % seed)
     home = os.path.join(work, "home")
     cfg_file = os.path.join(home, "cfg", "Postplay.cfg")
-    model = SessionModel(work)
+    model = SessionModel(home)
     log = []
     status, problem = "ok", ""
     try:

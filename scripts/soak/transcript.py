@@ -5,7 +5,7 @@ follow until the next script line belong to it. Every host line must be one the 
 at that moment; the block's close checks what the line had to bring about."""
 
 from .host import TIMED, entry_failure
-from .model import VALUE_NOTES, Block, Model, describe
+from .model import HOST_VALUE_NOTE, VALUE_NOTES, Block, Model, describe
 from .tables import SETTINGS, WINNER_BOUND
 from .values import ANY, SCAN, TOGGLE, allowed_value, stored_value
 
@@ -266,7 +266,7 @@ class SessionModel(Model):
                 self.fail("a storage problem: %r" % text)
         elif entry_failure(text):
             self.fail("an exception reached a plug-in entry point: %r" % text)
-        elif text.startswith(IGNORED) or text.startswith(VALUE_NOTES):
+        elif text.startswith(IGNORED) or text.startswith(VALUE_NOTES) or HOST_VALUE_NOTE.fullmatch(text):
             pass
         else:
             self.fail("an unexpected line: %r" % text)

@@ -6,6 +6,7 @@ import re
 from .tables import FALLBACK_LOCALE, LOCALES
 
 ANY = None  # "any value the setting's kind allows"; otherwise a frozenset of possible texts
+KEEP = "<keep>"  # a text that is no number, which a numeric setting refuses: its value stays
 TOGGLE, SCAN = "<toggle>", "<scan>"  # changes handed to the rendering thread besides values
 
 # A number as strtod reads one (decimal or hexadecimal; the host never stores inf or nan).
@@ -43,18 +44,26 @@ def switch_on(text):
     return whole_of(text) != 0
 
 
+def is_number(text):
+    """Whether the host takes the whole text as a number (finite, no blank around it)."""
+    return NUMBER.fullmatch(text) is not None and math.isfinite(parse_number(text))
+
+
 def stored_value(kind, word):
-    """The value a console line `NAME WORD` leaves, or ANY when the model leaves it to the host."""
+    """The value a console line `NAME WORD` leaves: KEEP when the setting refuses it, ANY when
+    the model leaves its stored form to the host, else the text. A number is kept as typed
+    when it is whole and within the range; else the whole part, clamped, is stored."""
     if kind == "text":
         return word
+    if not is_number(word):
+        return KEEP
     if not PLAIN.fullmatch(word) or word in ("-0",) or word.startswith("-0."):
         return ANY
     value = float(word)
-    if value < 0:
-        return "0"
-    if kind == "switch" and value > 1:
-        return "1"
-    return word
+    used = max(0, math.trunc(value))
+    if kind == "switch":
+        used = min(1, used)
+    return word if used == value else str(used)
 
 
 def allowed_value(kind, text):

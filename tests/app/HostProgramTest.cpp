@@ -138,6 +138,29 @@ TEST_F(HostProgramTest, DefaultHomeIsAFolderInTheUsersStateDirectory) {
     EXPECT_TRUE(fs::is_directory(work.path() / "user" / ".local" / "state" / "postplay" / "cfg"));
 }
 
+// Paths on the command line are relative to the folder the program starts in; paths in
+// console lines lead into the home folder, so a run leaves nothing else behind.
+TEST_F(HostProgramTest, WorksInItsHomeFolderAndLeavesNothingOutsideIt) {
+    const fs::path start = work.path() / "start";
+    fs::create_directories(start / "scripts");
+    std::ofstream(start / "scripts" / "maps.pp")
+        << "sim_wait 1\nsim_file maps/Arena/arena.upk\npp_workshop_maps_folder maps\npp_workshop_map Arena\\arena.upk\n"
+           "pp_mode workshop; pp_wait_mmr 0; pp_requeue 0\nsim_match 11; sim_end 0\nsim_status\n";
+    ChildRun run;
+    run.command = {POSTPLAY_HOST_PATH, "--home", "my home", "scripts/maps.pp"};
+    run.workingDirectory = start;
+
+    const ChildResult result = RunChildIn(run);
+
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_THAT(result.out, HasSubstr("game: workshop maps\\Arena\\arena.upk")) << "the plug-in found the map";
+    EXPECT_TRUE(fs::is_regular_file(start / "my home" / "maps" / "Arena" / "arena.upk"));
+    std::vector<std::string> left;
+    for (const fs::directory_entry& entry : fs::directory_iterator(start))
+        left.push_back(entry.path().filename().string());
+    EXPECT_THAT(left, ::testing::UnorderedElementsAre("my home", "scripts"));
+}
+
 TEST_F(HostProgramTest, HelpPrintsTheUsageAndSucceeds) {
     const ChildResult result = RunHost({"--help"});
 

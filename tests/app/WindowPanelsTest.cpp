@@ -158,11 +158,30 @@ protected:
             if (window->ParentWindow == settings && (window->Flags & ImGuiWindowFlags_ChildWindow)) return window;
         return nullptr;
     }
+
+    // Each draw command keeps the clip rectangle of the column (or window) it was drawn in: a
+    // vertex beyond it belongs to an item cut at the column's edge, or hidden behind it.
+    static void ExpectEveryItemInsideItsColumn() {
+        const ImGuiWindow* page = PageWindow();
+        ASSERT_NE(page, nullptr);
+        const ImDrawList& list = *page->DrawList;
+        for (const ImDrawCmd& command : list.CmdBuffer) {
+            float top = FLT_MAX, bottom = -FLT_MAX;  // of what is drawn past the clip edge
+            for (unsigned int i = command.IdxOffset; i < command.IdxOffset + command.ElemCount; ++i) {
+                const ImVec2& at = list.VtxBuffer[list.IdxBuffer[i] + command.VtxOffset].pos;
+                if (at.x <= command.ClipRect.z) continue;
+                top = std::min(top, at.y - page->Pos.y);
+                bottom = std::max(bottom, at.y - page->Pos.y);
+            }
+            if (top <= bottom)
+                ADD_FAILURE() << "drawn past x " << command.ClipRect.z << ", the edge of its column, between " << top
+                              << " and " << bottom << " px below the page's top";
+        }
+    }
 };
 
-// Each draw command keeps the clip rectangle of the column (or window) it was drawn in: a vertex
-// beyond it belongs to an item cut at the column's edge, or hidden behind it. Downwards, the
-// page must fit without scrolling.
+// Every item ends inside its column at the default size and at 900x600; at the default size
+// the page also fits downwards without scrolling.
 TEST_P(SettingsPageLayout, EveryItemEndsInsideItsColumn) {
     const auto [language, destination] = GetParam();
     namespace fs = std::filesystem;
@@ -192,25 +211,17 @@ TEST_P(SettingsPageLayout, EveryItemEndsInsideItsColumn) {
     host->Step();                                // the folder's status line is in
     DrawEveryItem();
 
-    const ImGuiWindow* page = PageWindow();
-    ASSERT_NE(page, nullptr);
-    const ImDrawList& list = *page->DrawList;
-    for (const ImDrawCmd& command : list.CmdBuffer) {
-        float top = FLT_MAX, bottom = -FLT_MAX;  // of what is drawn past the clip edge
-        for (unsigned int i = command.IdxOffset; i < command.IdxOffset + command.ElemCount; ++i) {
-            const ImVec2& at = list.VtxBuffer[list.IdxBuffer[i] + command.VtxOffset].pos;
-            if (at.x <= command.ClipRect.z) continue;
-            top = std::min(top, at.y - page->Pos.y);
-            bottom = std::max(bottom, at.y - page->Pos.y);
-        }
-        if (top <= bottom)
-            ADD_FAILURE() << "drawn past x " << command.ClipRect.z << ", the edge of its column, between " << top
-                          << " and " << bottom << " px below the page's top";
-    }
+    ExpectEveryItemInsideItsColumn();
     // The settings window scrolls the page when it does not fit; at this size it must not.
     const ImGuiWindow* settings = ImGui::FindWindowByName("Settings");
     EXPECT_EQ(settings->ScrollMax.y, 0.0f) << "the page is taller than the window";
     EXPECT_EQ(settings->ScrollMax.x, 0.0f) << "the page is wider than the window";
+
+    // Too narrow for the page beside the other panels: the page takes the width first.
+    ImGui::GetIO().DisplaySize = ImVec2(900, 600);
+    for (int frame = 0; frame < 2; ++frame) DrawEveryItem();
+    ExpectEveryItemInsideItsColumn();
+    EXPECT_EQ(settings->ScrollMax.x, 0.0f) << "at 900x600 the page is wider than the window";
 }
 
 INSTANTIATE_TEST_SUITE_P(EachLanguageAndDestination, SettingsPageLayout,

@@ -2,7 +2,9 @@
 
 #include "FakePlugin.h"
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::StartsWith;
 using Words = std::vector<std::string>;
 
 class ConsoleTest : public SimHostTest {
@@ -78,6 +80,26 @@ TEST_F(ConsoleTest, ABindThatRunsItselfStopsWithOneLine) {
     EXPECT_TRUE(Printed("No bind for key F1"));
 }
 
+// Each host command answers a newcomer's slip with a line that says what happened.
+TEST_F(ConsoleTest, TheHostsOwnCommandsExplainThemselves) {
+    const std::vector<std::string> help = host->HelpLines();
+    for (const char* usage : {"  quit ", "  exit ", "  help [NAME] ", "  bind KEY [COMMAND...] "})
+        EXPECT_THAT(help, Contains(StartsWith(usage))) << usage;
+    EXPECT_THAT(host->HelpLines("quit"), ElementsAre(StartsWith("quit: end the run")));
+
+    host->Print("an earlier line");
+    host->RunLine("clear; bind F5 \"rec a\tb\"; bind F5; bind F6; unbind F6; sim_key \"NotA\tKey\"; sim_key F7; \"\"; \"\" 5");
+    EXPECT_THAT(Texts(), ElementsAre("F5 is bound to \"rec a\\tb\"", "No bind for key F6", "No bind for key F6",
+                                     StartsWith("sim_key: no key is named NotA\\tKey "), "No bind for key F7",
+                                     "A command needs a name; not run: \"\" 5"));
+
+    const auto script = home.path() / "quit.pp";
+    std::ofstream(script) << "rec before\nquit\nrec after\n";
+    ASSERT_TRUE(host->RunScript(script));
+    EXPECT_THAT(calls, ElementsAre(Words{"rec", "before"}));
+    EXPECT_TRUE(host->QuitRequested());
+}
+
 // ---- Console variables ----------------------------------------------------------------
 
 class ConsoleVariableTest : public SimHostTest {
@@ -104,20 +126,45 @@ TEST_F(ConsoleVariableTest, RegisteringAnExistingNameKeepsTheVariableUnchanged) 
     EXPECT_EQ(second.getDescription(), "first");
 }
 
-TEST_F(ConsoleVariableTest, ARangedValueIsClampedAndStoredAsTheClampedNumber) {
+// A ranged variable takes numbers only: other texts are refused and the value stays; a
+// number outside the range is clamped, and a fraction of a whole-number variable dropped,
+// each with one line; a number within the range is kept as typed.
+TEST_F(ConsoleVariableTest, ARangedValueIsANumberWithinItsRangeOrTheHostSaysWhatItDid) {
     auto delay = cvars->registerCvar("pp_delay", "0", "", true, true, 0.0f, true, 900.0f);
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"5000", "900"}, {"-3", "0"}, {"12.5", "12.5"}, {"007", "007"}, {"7 seconds", "7"},
-        {"none", "0"},   {"1e9", "900"}, {"nan", "0"}, {" 8", "8"}};
-    for (const auto& [typed, stored] : cases) {
-        delay.setValue(typed);
-        EXPECT_EQ(delay.getStringValue(), stored) << typed;
+    int changes = 0;
+    delay.addOnValueChanged([&](std::string, CVarWrapper) { ++changes; });
+    const struct {
+        const char* typed;
+        const char* stored;
+        const char* line;                        // empty: none
+    } cases[] = {
+        {"5000", "900", "pp_delay: 5000 is outside its range (from 0 to 900); set to 900"},
+        {"-3", "0", "pp_delay: -3 is outside its range (from 0 to 900); set to 0"},
+        {"12.5", "12", "pp_delay: 12.5 is not a whole number; set to 12"},
+        {"007", "007", ""},
+        {"7 seconds", "007", "pp_delay: \"7 seconds\" is not a number; the value stays \"007\""},
+        {"1e9", "900", "pp_delay: 1e9 is outside its range (from 0 to 900); set to 900"},
+        {"-0.5", "0", "pp_delay: -0.5 is not a whole number; set to 0"},
+        {"nan", "0", "pp_delay: \"nan\" is not a number; the value stays \"0\""},
+        {" 8", "0", "pp_delay: \" 8\" is not a number; the value stays \"0\""},
+        {"", "0", "pp_delay: \"\" is not a number; the value stays \"0\""},
+        {"1\t\x01", "0", "pp_delay: \"1\\t\\x01\" is not a number; the value stays \"0\""},
+    };
+    int expectedChanges = 0;
+    std::string previous = "0";
+    for (const auto& row : cases) {
+        host->ClearLines();
+        delay.setValue(row.typed);
+        EXPECT_EQ(delay.getStringValue(), row.stored) << row.typed;
+        EXPECT_EQ(Texts(), *row.line ? Words{row.line} : Words{}) << row.typed;
+        if (row.stored != std::exchange(previous, row.stored)) ++expectedChanges;
     }
-    delay.setValue(1000);
-    EXPECT_EQ(delay.getStringValue(), "900");
+    EXPECT_EQ(changes, expectedChanges) << "a refused text runs no callback";
 
     auto fraction = cvars->registerCvar("pp_fraction", "5", "", true, true, 0.1f, true, 0.3f);
     EXPECT_EQ(fraction.getStringValue(), "0.3");
+    host->RunLine("pp_fraction 0.25");
+    EXPECT_EQ(fraction.getStringValue(), "0.25") << "a range with fractions keeps them";
 }
 
 TEST_F(ConsoleVariableTest, NumbersAreReadFromTheTextAndTruncated) {
