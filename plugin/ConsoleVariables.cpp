@@ -27,7 +27,7 @@ void RegisterSetting(PostplayPlugin& plugin, const settings::Setting& setting, c
     CVarWrapper cvar = plugin.persistentStorage->RegisterStoredCvar(setting.name, setting.defaultValue,
                                                                     setting.description, setting.searchable,
                                                                     range.hasMin, range.min, range.hasMax, range.max,
-                                                                    setting.save);
+                                                                    setting.save, setting.accepts);
     cvar.addOnValueChanged(
         [self = &plugin, token = plugin.LifetimeToken(), store](std::string /*oldValue*/, CVarWrapper changed) {
             if (token.expired()) return;
@@ -59,13 +59,13 @@ void KeepDelay(PostplayPlugin& plugin, CVarWrapper& cvar) {
 
 // An accepted code is copied as the variable holds it: the loader upper-cases the copy when
 // it loads the pack. An empty value clears the copy, so a code the player deleted is not
-// loaded any more. A refused code is said once and the variable goes back to the code in
-// use, so the cfg file never keeps it and it cannot replace that code at the next start.
-// Setting it back runs this callback again on an accepted (or empty) code, which ends there.
+// loaded any more. A refused code never reached the storage's cache (the table's check runs
+// there first); it is said once and the variable goes back to the code in use, so it cannot
+// replace that code at the next start. Setting it back runs this callback again on an
+// accepted (or empty) code, which ends there.
 void KeepValidPackCode(PostplayPlugin& plugin, CVarWrapper& cvar) {
     const std::string value = cvar.getStringValue();
-    std::string candidate = value;
-    if (value.empty() || ValidateTrainingPackCode(candidate)) {
+    if (IsStorablePackCode(value)) {
         plugin.customTrainingPackCode->Set(value);
         return;
     }

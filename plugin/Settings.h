@@ -1,9 +1,13 @@
 // Every setting of the plug-in in one table: its console variable's name, default,
-// description, flags and range, and which of the plug-in's shared copies it feeds; and the
-// names of the plug-in's commands. Registration, the settings page, the scan, the match
-// flow, the storage and the localization all reach the names through here, so a name is
-// spelled once. Standard library only: any part of the plug-in may include it.
+// description, flags and range, the check a value must pass before it is stored, and which
+// of the plug-in's shared copies it feeds; and the names of the plug-in's commands.
+// Registration, the settings page, the scan, the match flow, the storage and the
+// localization all reach the names through here, so a name is spelled once.
 #pragma once
+
+#include <string>
+
+#include "training/TrainingMode.h"
 
 namespace settings {
 
@@ -34,6 +38,9 @@ inline constexpr Range kNoRange{};
 inline constexpr Range kSwitch{true, 0.0f, true, 1.0f};
 inline constexpr Range kNotNegative{true, 0.0f, false, 0.0f};
 
+// A value a setting refuses is never cached by the storage, so it never reaches the cfg file.
+using ValueCheck = bool (*)(const std::string& value);
+
 struct Setting {
     const char* name;
     const char* defaultValue;  // the language's default is the game's language, known at load
@@ -42,13 +49,15 @@ struct Setting {
     bool save;                 // kept in the plug-in's cfg file
     Range range;
     Copy copy;
+    ValueCheck accepts = nullptr;  // none: every value is stored
 };
 
 inline constexpr Setting kEnabled{"pp_enabled", "1", "Enable the plugin", true, true, kSwitch, Copy::Enabled};
 inline constexpr Setting kMode{"pp_mode", "freeplay", "Set the training mode (freeplay/custom)",
                                true, true, kNoRange, Copy::TrainingMode};
 inline constexpr Setting kCustomTrainingPackCode{"pp_custom_training_pack_code", "", "Custom training pack code",
-                                                 true, true, kNoRange, Copy::CustomTrainingPackCode};
+                                                 true, true, kNoRange, Copy::CustomTrainingPackCode,
+                                                 &IsStorablePackCode};
 inline constexpr Setting kRequeue{"pp_requeue", "1", "Toggle auto requeue", true, true, kSwitch, Copy::AutoRequeue};
 inline constexpr Setting kRequeueDelay{"pp_requeue_delay", "0", "Set requeue delay in seconds",
                                        true, true, kNotNegative, Copy::RequeueDelay};

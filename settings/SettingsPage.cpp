@@ -70,10 +70,6 @@ void SettingCheckbox(CVarManagerWrapper& cvars, const std::string& label, bool& 
 }
 
 // The empty text (no code) or a code that passes the check.
-bool IsStorablePackCode(std::string text) {
-    return text.empty() || ValidateTrainingPackCode(text);
-}
-
 // The text the pack-code box holds after an edit: stored when empty (clears the code) or
 // a valid code (upper-cased); anything else is left unstored.
 void AcceptPackCode(CVarManagerWrapper& cvars, std::string text) {

@@ -99,6 +99,18 @@ PersistentStorage::~PersistentStorage() {
 CVarWrapper PersistentStorage::RegisterStoredCvar(const std::string& name, const std::string& defaultValue,
                                                   const std::string& description, bool searchable, bool hasMin,
                                                   float min, bool hasMax, float max, bool saveToCfg) {
+    return RegisterStoredCvar(name, defaultValue, description, searchable, hasMin, min, hasMax, max, saveToCfg,
+                              nullptr);
+}
+
+CVarWrapper PersistentStorage::RegisterStoredCvar(const std::string& name, const std::string& defaultValue,
+                                                  const std::string& description, bool searchable, bool hasMin,
+                                                  float min, bool hasMax, float max, bool saveToCfg,
+                                                  ValueCheck accepts) {
+    if (accepts) {
+        MutexLock lock(cacheMutex);
+        checks[name] = accepts;
+    }
     CVarWrapper cvar =
         cvarManager->registerCvar(name, defaultValue, description, searchable, hasMin, min, hasMax, max, saveToCfg);
     if (!cvar) {
@@ -121,7 +133,9 @@ void PersistentStorage::AddCVar(const std::string& name) {
         MutexLock lock(cacheMutex);
         order = ++changeCount;
     }
-    StoreInCache(name, MakeCachedCvar(name, cvar.getStringValue(), cvar.getDescription()), order);
+    std::string value = cvar.getStringValue();
+    if (Refuses(name, value)) value.clear();     // the host held a refused value: stored as none
+    StoreInCache(name, MakeCachedCvar(name, std::move(value), cvar.getDescription()), order);
     const std::weak_ptr<void> token = lifetime;
     cvar.addOnValueChanged([this, token](std::string oldValue, CVarWrapper changed) {
         if (token.expired()) return;
@@ -135,11 +149,16 @@ void PersistentStorage::OnStoredCvarChanged(std::string /*oldValue*/, CVarWrappe
     {
         MutexLock lock(cacheMutex);
         if (cache.count(name) != 0) order = ++changeCount;
-        if (!loaded) ++changesBeforeLoad[name];
     }
     // The order is taken before the value is read, so of two changes racing on one
     // variable, the one read last (which sees the latest value) is the one kept.
-    if (order != 0) StoreInCache(name, MakeCachedCvar(name, cvar.getStringValue(), cvar.getDescription()), order);
+    const std::string value = cvar.getStringValue();
+    if (Refuses(name, value)) {
+        MutexLock lock(cacheMutex);
+        if (!loaded) refusedWhileLoading = true;
+        return;                                  // not cached, so no write can hold it
+    }
+    if (order != 0) StoreInCache(name, MakeCachedCvar(name, value, cvar.getDescription()), order);
     if (autoWrite && loaded) RequestWrite();
 }
 
@@ -151,12 +170,14 @@ void PersistentStorage::StoreInCache(const std::string& name, CachedCvar entry, 
     cache[name] = std::move(entry);
 }
 
-bool PersistentStorage::SomeValueWasSetBack() const {
-    MutexLock lock(cacheMutex);
-    for (const auto& [name, changes] : changesBeforeLoad) {
-        if (changes > 1) return true;
+bool PersistentStorage::Refuses(const std::string& name, const std::string& value) const {
+    ValueCheck accepts = nullptr;
+    {
+        MutexLock lock(cacheMutex);
+        const auto check = checks.find(name);
+        if (check != checks.end()) accepts = check->second;
     }
-    return false;
+    return accepts != nullptr && !accepts(value);
 }
 
 void PersistentStorage::WriteStorageFile() {
@@ -267,7 +288,12 @@ void PersistentStorage::LoadStorageFile() {
     cvarManager->loadCfg(*hostPath);
     loaded = true;
     StartWriter();                               // here, so that no change pays for it in a frame
-    if (SomeValueWasSetBack()) RequestWrite();
+    bool rewrite = false;
+    {
+        MutexLock lock(cacheMutex);
+        rewrite = refusedWhileLoading;
+    }
+    if (rewrite) RequestWrite();
 }
 
 std::filesystem::path PersistentStorage::MakeStorageFilePath(const std::string& storageName) {

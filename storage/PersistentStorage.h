@@ -24,6 +24,11 @@
 //   - A value or description holding a double quote, a line break or another character
 //     that would read back as something else is cleaned before it is written, with one
 //     log line, so a line always reads back as the one variable it names.
+//   - A variable registered with a check (a ValueCheck) has a value the check refuses
+//     left out of the cache: it is never written to any file, not even a temporary one,
+//     whichever thread set it and also while the file loads. The cache keeps the value
+//     before it (the owner of the variable sets the variable back). A value refused while
+//     the file loads means the file holds it: the file is rewritten once the load is done.
 #pragma once
 
 #include <atomic>
@@ -56,9 +61,16 @@ public:
     PersistentStorage(const PersistentStorage&) = delete;
     PersistentStorage& operator=(const PersistentStorage&) = delete;
 
+    // Refuses a value by returning false; a plain function, so it runs under no lock of ours.
+    using ValueCheck = bool (*)(const std::string& value);
+
     CVarWrapper RegisterStoredCvar(const std::string& name, const std::string& defaultValue,
                                    const std::string& description, bool searchable, bool hasMin, float min,
                                    bool hasMax, float max, bool saveToCfg);
+    // The same, with the check every value of the variable must pass before it is stored.
+    CVarWrapper RegisterStoredCvar(const std::string& name, const std::string& defaultValue,
+                                   const std::string& description, bool searchable, bool hasMin, float min,
+                                   bool hasMax, float max, bool saveToCfg, ValueCheck accepts) EXCLUDES(cacheMutex);
     void AddCVar(const std::string& name);
     void WriteStorageFile();
     void OnStoredCvarChanged(std::string oldValue, CVarWrapper cvar);
@@ -74,7 +86,7 @@ public:
 private:
     std::filesystem::path MakeStorageFilePath(const std::string& storageName);
     void StoreInCache(const std::string& name, CachedCvar entry, std::uint64_t order) EXCLUDES(cacheMutex);
-    bool SomeValueWasSetBack() const EXCLUDES(cacheMutex);
+    bool Refuses(const std::string& name, const std::string& value) const EXCLUDES(cacheMutex);
     void StartWriter() EXCLUDES(writeMutex);
     void StartWriterLocked() REQUIRES(writeMutex);
     std::uint64_t RequestWrite() EXCLUDES(writeMutex); // returns the request's ticket
@@ -100,10 +112,10 @@ private:
     // stores its value first.
     std::map<std::string, std::uint64_t> cacheOrder GUARDED_BY(cacheMutex);
     std::uint64_t changeCount GUARDED_BY(cacheMutex) = 0;
-    // Changes of each variable before the load ended. Two for one name during the load mean
-    // the plug-in set a value from the file back (it refused it): the file is rewritten then,
-    // so that it never keeps a refused value.
-    std::map<std::string, int> changesBeforeLoad GUARDED_BY(cacheMutex);
+    std::map<std::string, ValueCheck> checks GUARDED_BY(cacheMutex);
+    // The file being loaded held a value that was refused: it is rewritten after the load,
+    // so that it does not keep that value.
+    bool refusedWhileLoading GUARDED_BY(cacheMutex) = false;
 
     Mutex writeMutex;
     CondVar writeWanted;                         // the writer waits here for work

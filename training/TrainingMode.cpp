@@ -48,3 +48,8 @@ bool ValidateTrainingPackCode(std::string& code) {
     code = AsciiUpperCase(std::move(code));
     return true;
 }
+
+bool IsStorablePackCode(const std::string& text) {
+    std::string candidate = text;
+    return text.empty() || ValidateTrainingPackCode(candidate);
+}

@@ -23,3 +23,7 @@ const char* ToString(Mode mode);
 // True when `code` is four groups of four ASCII letters or digits joined by "-" (19 bytes).
 // On success the letters of `code` are upper-cased in place; on failure it is untouched.
 bool ValidateTrainingPackCode(std::string& code);
+
+// What the pack-code setting may hold: no code (the empty text) or a code that passes the
+// check, in either case. Anything else is refused before it is stored.
+bool IsStorablePackCode(const std::string& text);

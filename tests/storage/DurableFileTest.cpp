@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include "InterposedCalls.h"
+
 #include "support/HostFixture.h"
 #include "support/TextFiles.h"
 
@@ -57,6 +59,8 @@ TEST(DurableFileTest, AFileWithAnotherHardLinkIsRewrittenUnderBothNames) {
 }
 
 #if !defined(_WIN32)
+using namespace interposed;
+
 namespace {
 
 constexpr uid_t kNobody = 65534;
@@ -109,61 +113,8 @@ private:
     fs::path folder;
 };
 
-// Faults this test program injects into its own system calls (its fsync, open and close are
-// the ones its code calls): every fsync fails with EIO, the creation of a temporary file with
-// `temporariesFail`, or the close of one with EIO. While `recordingSyncs`, each fsync is noted
-// as a "file" or a "folder" one.
-std::atomic<bool> syncsFail{false}, temporaryClosesFail{false}, recordingSyncs{false};
-std::atomic<int> temporariesFail{0}, temporaryFd{-1};
-std::vector<std::string> syncs;
-
-// Sets a fault's flag while it lives.
-class Raised {
-public:
-    explicit Raised(std::atomic<bool>& flag) : flag(flag) { flag = true; }
-    Raised(const Raised&) = delete;
-    Raised& operator=(const Raised&) = delete;
-    ~Raised() { flag = false; }
-
-private:
-    std::atomic<bool>& flag;
-};
-
 } // namespace
 
-extern "C" int fsync(int fd) {
-    struct stat status {};
-    if (recordingSyncs && fstat(fd, &status) == 0) syncs.push_back(S_ISDIR(status.st_mode) ? "folder" : "file");
-    if (syncsFail) {
-        errno = EIO;
-        return -1;
-    }
-    return static_cast<int>(syscall(SYS_fsync, fd));
-}
-
-extern "C" int close(int fd) {
-    const bool fail = temporaryClosesFail && fd == temporaryFd;
-    const int closed = static_cast<int>(syscall(SYS_close, fd));
-    if (!fail) return closed;
-    errno = EIO;
-    return -1;
-}
-
-extern "C" int open(const char* path, int flags, ...) {
-    va_list rest;
-    va_start(rest, flags);
-    const mode_t mode = (flags & O_CREAT) != 0 ? static_cast<mode_t>(va_arg(rest, int)) : 0;
-    va_end(rest);
-    const std::string name = path;
-    const bool temporary = name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0;
-    if (temporary && temporariesFail != 0) {
-        errno = temporariesFail;
-        return -1;
-    }
-    const int fd = static_cast<int>(syscall(SYS_openat, AT_FDCWD, path, flags, mode));
-    if (temporary) temporaryFd = fd;
-    return fd;
-}
 
 // The new file is synced, put in place under the old name (a new inode), then its folder
 // synced, so that the rename survives a power cut; an earlier write's leftover temporary

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <random>
@@ -7,6 +8,7 @@
 #include <unistd.h>
 #endif
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include "support/HostFixture.h"
@@ -15,6 +17,7 @@
 #include "host/PathText.h"
 #include "localization/LocalizationManager.h"
 #include "storage/PersistentStorage.h"
+#include "InterposedCalls.h"
 
 namespace fs = std::filesystem;
 
@@ -345,5 +348,38 @@ TEST(StorageCrashTest, AWriterKilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
         if (text != kDefaultSettingsFile) ++replaced;
     }
     EXPECT_GT(replaced, 0);
+}
+#endif
+
+#if !defined(_WIN32)
+namespace {
+std::atomic<int> syncedFilesWithARefusedCode{0};
+// Every refused code of the test below holds a '#'; no stored text does.
+void LookForRefusedCodes(const std::string& text) {
+    if (text.find('#') != std::string::npos) ++syncedFilesWithARefusedCode;
+}
+} // namespace
+
+// A refused pack code reaches no file the storage syncs (every temporary, every file renamed
+// into place, every rewrite in place), not for an instant: neither from a cfg file being
+// loaded nor from changes racing in from the console and the page's thread.
+TEST_F(StorageTest, ARefusedPackCodeIsNeverInAnyFileTheStorageWrites) {
+    StartHost();
+    WriteText(ConfigFile(), "pp_custom_training_pack_code \"ABCD-1234-EFGH-567#\"\n");
+    interposed::syncedText = &LookForRefusedCodes;
+    LoadAndSettle();
+    for (int round = 0; round < 100; ++round) {
+        const std::string good = fmt::format("ABCD-1234-EFGH-{:04}", round);
+        Run("pp_custom_training_pack_code " + good);
+        std::thread page([this, round] {
+            for (int typed = 0; typed < 8; ++typed) host->HandToRenderThread(fmt::format("pp_custom_training_pack_code P#{}-{}", round, typed));
+        });
+        for (int typed = 0; typed < 8; ++typed) host->RunLine(fmt::format("pp_custom_training_pack_code C#{}-{}", round, typed));
+        page.join();
+    }
+    Run("writeconfig");
+    interposed::syncedText = nullptr;
+    EXPECT_EQ(syncedFilesWithARefusedCode, 0);
+    EXPECT_NE(Config().find("pp_custom_training_pack_code \"ABCD-1234-EFGH-0099\""), std::string::npos);
 }
 #endif
