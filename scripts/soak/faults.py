@@ -13,6 +13,7 @@ from dataclasses import dataclass
 from typing import Callable, Optional
 
 from .cfgfiles import read_cfg, whole_cfg_problem
+from .folders import folder_faults
 from .host import TIMED, entry_failure, first_lines, output_lines, temporaries
 
 ERRNOS = {"ENOSPC": "No space left on device", "EACCES": "Permission denied",
@@ -297,7 +298,9 @@ def faults(host, shim):
         for problem in problems:
             print("  FAILED: " + problem)
         failed += 1 if problems else 0
-    print("faults: %d injected, %d mishandled" % (len(cases) - skipped, failed), flush=True)
-    return failed == 0
+    folders_run, folders_failed = folder_faults(host)
+    print("faults: %d injected, %d mishandled" % (len(cases) - skipped + folders_run, failed + folders_failed),
+          flush=True)
+    return failed + folders_failed == 0
 
 

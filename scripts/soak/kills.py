@@ -1,7 +1,8 @@
 """Kills while the cfg file is rewritten: the host is killed at random moments of a script whose
 lines nearly all rewrite the cfg file, from both threads and across reloads; a file that is
 there must be whole and hold values the script gave, and the next clean run must read it back
-and tidy what a kill left."""
+and tidy what a kill left. Half the kills hit a cfg file with a second hard link, which is
+rewritten in place: it must stay whole too, and the link must keep showing it."""
 
 import os
 import random
@@ -44,18 +45,33 @@ def killed_file_problem(data, top):
     return problem
 
 
-def kill_runs(command, work, count, rng, whole_run, top):
-    """Kills the host `count` times; returns (the broken files, the temporaries seen left)."""
+LINK = "Postplay-link.cfg"    # the cfg file's second name, in the working folder
+
+
+def link_problem(cfg_file, link):
+    """Why the cfg file's second hard link no longer shows it (empty when it does)."""
+    if not os.path.exists(link) or not os.path.exists(cfg_file):
+        return "the cfg file or its hard link is gone"
+    if not os.path.samefile(cfg_file, link):
+        return "the hard link no longer names the cfg file"
+    return ""
+
+
+def kill_runs(command, work, numbers, rng, whole_run, top, link=None):
+    """Kills the host once for each of `numbers`; returns (the broken files, the temporaries
+    seen left). With `link`, the cfg file has that second hard link, which must stay."""
     cfg_dir = os.path.join(work, "home", "cfg")
     cfg_file = os.path.join(cfg_dir, "Postplay.cfg")
     broken = []
     leftovers_seen = 0
-    for number in range(1, count + 1):
+    for number in numbers:
         process = subprocess.Popen(command, cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         time.sleep(rng.uniform(0.0, whole_run * 1.1))
         process.send_signal(signal.SIGKILL)
         process.wait()
         data = read_cfg(cfg_file)
+        if link and link_problem(cfg_file, link):
+            broken.append("kill %d: %s" % (number, link_problem(cfg_file, link)))
         if data is not None:
             problem = killed_file_problem(data, top)
             if problem:
@@ -109,13 +125,22 @@ def kills(host, count, seed):
     shutil.rmtree(os.path.join(work, "home"))
 
     start = time.time()
-    broken, leftovers_seen = kill_runs(command, work, count, rng, whole_run, top)
+    half = count // 2
+    broken, leftovers_seen = kill_runs(command, work, range(1, half + 1), rng, whole_run, top)
     broken += run_after_kills(host, command, work)
+    link = os.path.join(work, LINK)
+    os.link(os.path.join(work, "home", "cfg", "Postplay.cfg"), link)
+    in_place, leftovers = kill_runs(command, work, range(half + 1, count + 1), rng, whole_run, top, link)
+    broken += in_place + run_after_kills(host, command, work)
+    leftovers_seen += leftovers
+    if not link_problem(os.path.join(work, "home", "cfg", "Postplay.cfg"), link) and \
+            read_cfg(link) != read_cfg(os.path.join(work, "home", "cfg", "Postplay.cfg")):
+        broken.append("the hard link shows other text than the cfg file")
     for problem in broken:
         print(problem)
-    print("kills: each within %.2f s of a %.2f s run of %d lines; %d temporaries seen left by a kill (removed by "
-          "the next write); %.0f s in all" % (whole_run * 1.1, whole_run, len(lines), leftovers_seen,
-                                              time.time() - start))
+    print("kills: each within %.2f s of a %.2f s run of %d lines, %d of them on a cfg file with a second hard link; "
+          "%d temporaries seen left by a kill (removed by the next write); %.0f s in all" % (
+              whole_run * 1.1, whole_run, len(lines), count - half, leftovers_seen, time.time() - start))
     print("kills: %d run, %d broken files" % (count, len(broken)), flush=True)
     if not broken:
         shutil.rmtree(work, ignore_errors=True)
