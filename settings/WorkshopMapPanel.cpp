@@ -135,10 +135,12 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
         state.workshopAutoScanPending = false;
         RefreshWorkshopFolder(workshopMapsFolder->Get());  // the text just stored, when edited
     }
-    DrawScanProgress(localization, workshopWorker.ScanProgress());
+    const FolderWorker::Progress progress = workshopWorker.ScanProgress();
+    DrawScanProgress(localization, progress);
 
     if (!folderState || !DrawFolderStatus(localization, *folderState)) return;
     if (maps->Empty()) {
+        if (progress.busy) return;               // the scan under way may still find maps
         page::MessageLine(page::kNoticeColour, localization.Translate("workshop_map_folder_no_map_found"));
         page::MessageLine(page::kNoticeColour, localization.Translate("workshop_map_folder_no_map_found_refresh"));
         return;
