@@ -121,9 +121,9 @@ mkdir -p "$homes"
 printf 'sim_wait 1\npp_requeue_delay\nwriteconfig\n' >"$homes/check.pp"
 printf 'sim_wait 1\npp_requeue_delay 9\nwriteconfig\n' >"$homes/set.pp"
 run_host() { # HOME SCRIPT: the host's output; fails when the host fails or loses the home's name
-  local output
+  local output wine_home="Z:${1//\//\\}"   # the host names its home by its absolute path, as Wine gives it
   output=$(timeout 60 wine "$build_dir/postplay-host.exe" --home "$1" "$2" 2>&1) &&
-    grep -qF "PersistentStorage: created and will store the data in $1" <<<"$output" || {
+    grep -qF "PersistentStorage: created and will store the data in $wine_home" <<<"$output" || {
     echo "$output" | sed 's/^/    /' >&2
     return 1
   }

@@ -16,6 +16,9 @@ endif()
 # holds in every build directory.
 string(REPLACE "${WORK}" "<home>" output "${output}")
 if(WINDOWS)
+  # The host program names its home by its absolute path, which Wine gives as Z:\work\...
+  string(REPLACE "/" "\\" windowsWork "Z:${WORK}")
+  string(REPLACE "${windowsWork}" "<home>" output "${output}")
   # Windows joins paths below the home folder with backslashes: <home>\cfg\Postplay.cfg
   # reads as <home>/cfg/Postplay.cfg. Backslashes elsewhere (map entries) stay as printed.
   set(previous "")
