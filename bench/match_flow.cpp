@@ -13,6 +13,8 @@
 #include "sim/Host.h"
 #include "storage/PersistentStorage.h"
 
+using namespace postplay;
+
 namespace fs = std::filesystem;
 
 namespace {

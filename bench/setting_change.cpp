@@ -16,6 +16,8 @@
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
 
+using namespace postplay;
+
 namespace {
 
 double Percentile(std::vector<double> samples, double fraction) {

@@ -16,6 +16,8 @@
 #include "storage/PersistentStorage.h"
 #include "training/WorkshopMaps.h"
 
+using namespace postplay;
+
 namespace fs = std::filesystem;
 
 namespace {

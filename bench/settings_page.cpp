@@ -14,6 +14,8 @@
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
 
+using namespace postplay;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -25,6 +25,8 @@
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
 
+using namespace postplay;
+
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 

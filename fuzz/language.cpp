@@ -14,6 +14,8 @@
 #include "FuzzSupport.h"
 #include "localization/LocalizationManager.h"
 
+using namespace postplay;
+
 namespace {
 
 constexpr std::size_t kMaxInput = 512;

@@ -18,8 +18,10 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "training/TrainingMode.h"
+#include "base/TrainingMode.h"
 #include "training/WorkshopMaps.h"
+
+using namespace postplay;
 
 namespace {
 

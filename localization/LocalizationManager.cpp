@@ -5,16 +5,18 @@
 
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
-#include "plugin/AsciiText.h"
-#include "plugin/EntryGuard.h"
-#include "plugin/Log.h"
-#include "plugin/Settings.h"
+#include "base/AsciiText.h"
+#include "base/EntryGuard.h"
+#include "base/Log.h"
+#include "base/SettingTable.h"
 #include "storage/PersistentStorage.h"
+
+namespace postplay {
 
 namespace {
 
 constexpr const char* kEnglish = "INT";
-constexpr const char* kLanguageCvar = settings::kLanguage.name;
+constexpr const char* kLanguageCvar = setting::kLanguage.name;
 
 // The text of `key` in the table of `locale`, or nullptr.
 const std::string* FindText(const std::map<std::string, std::map<std::string, std::string>>& translations,
@@ -58,8 +60,8 @@ void LocalizationManager::Initialize(std::shared_ptr<CVarManagerWrapper> cvarMan
     }
 
     // The table's default stands for English; the variable starts at the game's language.
-    const settings::Setting& setting = settings::kLanguage;
-    const settings::Range& range = setting.range;
+    const setting::Setting& setting = setting::kLanguage;
+    const setting::Range& range = setting.range;
     // Without a storage (a manager used before any plug-in loads, as the fuzzer does) there
     // is no variable: the language then changes only through SetLanguage.
     CVarWrapper language(0);
@@ -120,3 +122,5 @@ std::string LocalizationManager::NormalizeLocale(std::string code, std::string f
 void LocalizationManager::AddTranslation(const std::string& locale, const std::string& key, const std::string& text) {
     translations[locale][key] = text;
 }
+
+} // namespace postplay

@@ -19,6 +19,9 @@
 
 class CVarManagerWrapper;
 class GameWrapper;
+
+namespace postplay {
+
 class PersistentStorage;
 
 class LocalizationManager {
@@ -52,3 +55,5 @@ private:
     std::string activeLocale GUARDED_BY(localeMutex);
     std::atomic<const TextTable*> activeTable{nullptr}; // translations[activeLocale], or null
 };
+
+} // namespace postplay

@@ -3,6 +3,8 @@
 
 #include "localization/LocalizationManager.h"
 
+namespace postplay {
+
 namespace {
 
 struct TranslationRow {
@@ -63,3 +65,5 @@ void LocalizationManager::LoadTranslations() {
     for (const TranslationRow& row : kRows) AddTranslation("INT", row.key, row.english);
     for (const TranslationRow& row : kRows) AddTranslation("FRA", row.key, row.french);
 }
+
+} // namespace postplay

@@ -3,3 +3,7 @@
 #pragma once
 
 #include "localization/LocalizationManager.h"
+
+namespace postplay {
+
+} // namespace postplay

@@ -5,7 +5,9 @@
 
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
-#include "plugin/EntryGuard.h"
+#include "base/EntryGuard.h"
+
+namespace postplay {
 
 namespace {
 
@@ -82,3 +84,5 @@ void GameEventManager::HandleGameLeft() {
 void GameEventManager::HandleMatchEnded() {
     RunEach(onMatchEndedCallbacks, "a match-ended callback");
 }
+
+} // namespace postplay

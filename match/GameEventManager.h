@@ -10,6 +10,8 @@
 class CVarManagerWrapper;
 class GameWrapper;
 
+namespace postplay {
+
 class GameEventManager {
 public:
     GameEventManager(std::shared_ptr<CVarManagerWrapper> cvarManager, std::shared_ptr<GameWrapper> gameWrapper);
@@ -35,3 +37,5 @@ private:
     std::vector<std::function<void()>> onMatchEndedCallbacks;
     bool inGame = false;
 };
+
+} // namespace postplay

@@ -7,8 +7,10 @@
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
 #include "match/GameEventManager.h"
-#include "plugin/EntryGuard.h"
+#include "base/EntryGuard.h"
 #include "plugin/PostplayPlugin.h"
+
+namespace postplay {
 
 namespace {
 
@@ -136,3 +138,5 @@ void PostplayPlugin::_HandleQueue(float extraSeconds) {
         },
         delay);
 }
+
+} // namespace postplay

@@ -8,8 +8,12 @@
 #include "host/GameWrapper.h"
 #include "host/ServerWrapper.h"
 
+namespace postplay {
+
 ServerWrapper GetCurrentServer(std::shared_ptr<GameWrapper> gameWrapper);
 
 // Playlist classes of the match flow.
 enum class PlaylistClass { Competitive, Casual, Other };
 PlaylistClass ClassifyPlaylist(int playlistId);
+
+} // namespace postplay

@@ -12,9 +12,11 @@
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
 #include "localization/LocalizationManager.h"
-#include "plugin/EntryGuard.h"
-#include "plugin/Log.h"
-#include "plugin/Settings.h"
+#include "base/EntryGuard.h"
+#include "base/Log.h"
+#include "base/SettingTable.h"
+
+namespace postplay {
 
 namespace {
 // A scan that took longer says when it is done: the player may have stopped waiting.
@@ -22,7 +24,7 @@ constexpr std::chrono::seconds kLongScan{1};
 } // namespace
 
 void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {
-    CVarWrapper enabledCvar = cvarManager->getCvar(settings::kEnabled.name);
+    CVarWrapper enabledCvar = cvarManager->getCvar(setting::kEnabled.name);
     const bool wasEnabled = enabledCvar.getBoolValue();
     enabledCvar.setValue(static_cast<int>(!wasEnabled));
 
@@ -87,7 +89,7 @@ void PostplayPlugin::_LandWorkshopScan(FolderWorker::ScanResult scan) {
 
     // The selection as the host holds it now: the copy follows the variable only after the
     // variable's other callbacks have run.
-    CVarWrapper selection = cvarManager->getCvar(settings::kWorkshopMap.name);
+    CVarWrapper selection = cvarManager->getCvar(setting::kWorkshopMap.name);
     const std::string selected = selection ? selection.getStringValue() : workshopMap->Get();
     if (selected.empty() || found->Contains(selected)) return;
 
@@ -101,9 +103,11 @@ void PostplayPlugin::_LandWorkshopScan(FolderWorker::ScanResult scan) {
 void PostplayPlugin::_LandWorkshopFolderCheck(FolderWorker::CheckResult checked) {
     if (!workshopWorker.IsLatest(checked.ticket)) return;
     if (checked.state == FolderState::Directory) {
-        cvarManager->executeCommand(settings::kFindWorkshopMapsCommand, true);
+        cvarManager->executeCommand(command::kFindWorkshopMaps, true);
         return;
     }
     _ReplaceWorkshopMaps(nullptr);
     if (!checked.folder.empty()) LogLine("Invalid workshop maps folder: " + checked.folder);
 }
+
+} // namespace postplay

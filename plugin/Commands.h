@@ -6,3 +6,7 @@
 #pragma once
 
 #include "plugin/PostplayPlugin.h"
+
+namespace postplay {
+
+} // namespace postplay

@@ -2,103 +2,83 @@
 // variable; a change callback keeps the plug-in's typed copy of each one in step.
 #include "plugin/ConsoleVariables.h"
 
-#include <functional>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <utility>
+#include <variant>
 
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
-#include "plugin/EntryGuard.h"
-#include "plugin/Log.h"
+#include "base/EntryGuard.h"
+#include "base/Log.h"
 #include "plugin/PostplayPlugin.h"
-#include "plugin/Settings.h"
+#include "base/SettingTable.h"
 #include "storage/PersistentStorage.h"
-#include "training/TrainingMode.h"
+#include "base/TrainingMode.h"
+
+namespace postplay {
 
 namespace {
 
-using Store = std::function<void(PostplayPlugin&, CVarWrapper&)>;
-
-// Registers a stored variable, keeps `store` as its change callback and runs it once on
-// the value the host holds now, so the first read passes the same checks as a change.
-void RegisterSetting(PostplayPlugin& plugin, const settings::Setting& setting, const Store& store) {
-    const settings::Range& range = setting.range;
-    CVarWrapper cvar = plugin.persistentStorage->RegisterStoredCvar(setting.name, setting.defaultValue,
-                                                                    setting.description, setting.searchable,
-                                                                    range.hasMin, range.min, range.hasMax, range.max,
-                                                                    setting.save, setting.accepts);
-    cvar.addOnValueChanged(
-        [self = &plugin, token = plugin.LifetimeToken(), store](std::string /*oldValue*/, CVarWrapper changed) {
-            if (token.expired()) return;
-            RunGuarded("updating a setting", [&] { store(*self, changed); });
-        });
-    store(plugin, cvar);
-}
-
-Store KeepBool(std::shared_ptr<std::atomic<bool>> PostplayPlugin::*cell) {
-    return [cell](PostplayPlugin& plugin, CVarWrapper& cvar) { *(plugin.*cell) = cvar.getBoolValue(); };
-}
-
-Store KeepText(std::shared_ptr<SharedText> PostplayPlugin::*cell) {
-    return [cell](PostplayPlugin& plugin, CVarWrapper& cvar) { (plugin.*cell)->Set(cvar.getStringValue()); };
-}
+using setting::CellOf;
+using setting::Overloaded;
 
 // Any text other than the three forms means free play. The variable keeps what was typed;
 // the line tells the player it is not a mode.
-void KeepMode(PostplayPlugin& plugin, CVarWrapper& cvar) {
+void KeepMode(std::atomic<TrainingMode::Mode>& cell, CVarWrapper& cvar) {
     const std::string text = cvar.getStringValue();
     const TrainingMode::Mode mode = TrainingMode::FromString(text);
     if (text != TrainingMode::ToString(mode)) Log("Unknown training mode: {}; free play is used", text);
-    *plugin.trainingMode = mode;
+    cell = mode;
 }
 
-void KeepDelay(PostplayPlugin& plugin, CVarWrapper& cvar) {
-    *plugin.requeueDelay = cvar.getIntValue();
-}
-
-// An accepted code is copied as the variable holds it: the loader upper-cases the copy when
-// it loads the pack. An empty value clears the copy, so a code the player deleted is not
-// loaded any more. A refused code never reached the storage's cache (the table's check runs
-// there first); it is said once and the variable goes back to the code in use, so it cannot
-// replace that code at the next start. Setting it back runs this callback again on an
-// accepted (or empty) code, which ends there.
-void KeepValidPackCode(PostplayPlugin& plugin, CVarWrapper& cvar) {
+// A text the row's check accepts is copied as the variable holds it (the loader upper-cases
+// a pack code when it loads the pack; an empty value clears the copy). A refused text never
+// reached the storage's cache, which runs the same check first: it is said once and the
+// variable goes back to the text in use, so it cannot replace that text at the next start.
+// Setting it back runs this callback again on an accepted text, which ends there.
+void KeepText(const setting::Setting& row, SharedText& cell, CVarWrapper& cvar) {
     const std::string value = cvar.getStringValue();
-    if (IsStorablePackCode(value)) {
-        plugin.customTrainingPackCode->Set(value);
+    if (!row.accepts || row.accepts(value)) {
+        cell.Set(value);
         return;
     }
-    const std::string inUse = plugin.customTrainingPackCode->Get();
-    if (inUse.empty()) Log("Invalid training pack code, not used: {}; no code is set", value);
-    else Log("Invalid training pack code, not used: {}; the code in use is {}", value, inUse);
+    const std::string inUse = cell.Get();
+    if (inUse.empty()) Log(row.refusal.keepingNone, value);
+    else Log(row.refusal.keepingValue, value, inUse);
     if (inUse != value) cvar.setValue(inUse);
 }
 
-// The change callback that keeps `copy` in step with its variable.
-Store StoreFor(settings::Copy copy) {
-    using settings::Copy;
-    switch (copy) {
-    case Copy::Enabled: return KeepBool(&PostplayPlugin::enabled);
-    case Copy::TrainingMode: return KeepMode;
-    case Copy::CustomTrainingPackCode: return KeepValidPackCode;
-    case Copy::AutoRequeue: return KeepBool(&PostplayPlugin::autoRequeue);
-    case Copy::RequeueDelay: return KeepDelay;
-    case Copy::WaitMmr: return KeepBool(&PostplayPlugin::waitMmr);
-    case Copy::WorkshopMapsFolder: return KeepText(&PostplayPlugin::workshopMapsFolder);
-    case Copy::WorkshopMap: return KeepText(&PostplayPlugin::workshopMap);
-    case Copy::EnableCompetitive: return KeepBool(&PostplayPlugin::enableCompetitive);
-    case Copy::EnableCasual: return KeepBool(&PostplayPlugin::enableCasual);
-    case Copy::ToggleBind: return KeepText(&PostplayPlugin::toggleBind);
-    case Copy::None: break;
-    }
-    return [](PostplayPlugin&, CVarWrapper&) {};
+// Brings the row's cell in step with its variable.
+void KeepInStep(PostplayPlugin& plugin, const setting::Setting& row, CVarWrapper& cvar) {
+    std::visit(Overloaded{[](std::monostate) {},
+                          [&](CellOf<std::atomic<bool>> cell) { *(plugin.*cell) = cvar.getBoolValue(); },
+                          [&](CellOf<std::atomic<int>> cell) { *(plugin.*cell) = cvar.getIntValue(); },
+                          [&](CellOf<std::atomic<TrainingMode::Mode>> cell) { KeepMode(*(plugin.*cell), cvar); },
+                          [&](CellOf<SharedText> cell) { KeepText(row, *(plugin.*cell), cvar); }},
+               row.cell);
+}
+
+// Registers a stored variable with its row's check, keeps its cell in step on every change
+// and once now, on the value the host holds, so the first read passes the same checks.
+void RegisterSetting(PostplayPlugin& plugin, const setting::Setting& row) {
+    const setting::Range& range = row.range;
+    CVarWrapper cvar = plugin.persistentStorage->RegisterStoredCvar(row.name, row.defaultValue, row.description,
+                                                                    row.searchable, range.hasMin, range.min,
+                                                                    range.hasMax, range.max, row.save, row.accepts);
+    cvar.addOnValueChanged(
+        [self = &plugin, token = plugin.LifetimeToken(), &row](std::string /*oldValue*/, CVarWrapper changed) {
+            if (token.expired()) return;
+            RunGuarded("updating a setting", [&] { KeepInStep(*self, row, changed); });
+        });
+    KeepInStep(plugin, row, cvar);
 }
 
 } // namespace
 
 void PostplayPlugin::_RegisterCVars() {
-    for (const settings::Setting& setting : settings::kRegistered) RegisterSetting(*this, setting, StoreFor(setting.copy));
+    for (const setting::Setting& row : setting::kRegistered) RegisterSetting(*this, row);
 }
 
 void PostplayPlugin::_RegisterNotifiers() {
@@ -106,7 +86,7 @@ void PostplayPlugin::_RegisterNotifiers() {
         toggleCommand,
         [this, token = LifetimeToken()](std::vector<std::string> words) {
             if (token.expired()) return;
-            RunGuarded(settings::kToggleCommand, [&] { TogglePlugin(std::move(words)); });
+            RunGuarded(command::kToggle, [&] { TogglePlugin(std::move(words)); });
         },
         "Toggle the plugin on/off", 0);
 
@@ -122,10 +102,10 @@ void PostplayPlugin::_RegisterNotifiers() {
     }
 
     cvarManager->registerNotifier(
-        settings::kFindWorkshopMapsCommand,
+        command::kFindWorkshopMaps,
         [this, token = LifetimeToken()](std::vector<std::string> words) {
             if (token.expired()) return;
-            RunGuarded(settings::kFindWorkshopMapsCommand, [&] { RefreshWorkshopMaps(std::move(words)); });
+            RunGuarded(command::kFindWorkshopMaps, [&] { RefreshWorkshopMaps(std::move(words)); });
         },
         "Find workshop maps in the configured folder", 0);
 }
@@ -138,7 +118,9 @@ void PostplayPlugin::_ScheduleStartupScan(FolderWorker::CheckResult checked) {
         [this, token = LifetimeToken()](GameWrapper*) {
             if (token.expired()) return;
             RunGuarded("the start-up map scan",
-                       [this] { cvarManager->executeCommand(settings::kFindWorkshopMapsCommand, true); });
+                       [this] { cvarManager->executeCommand(command::kFindWorkshopMaps, true); });
         },
         0.5f);
 }
+
+} // namespace postplay

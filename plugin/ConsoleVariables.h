@@ -5,3 +5,7 @@
 #pragma once
 
 #include "plugin/PostplayPlugin.h"
+
+namespace postplay {
+
+} // namespace postplay

@@ -5,6 +5,8 @@
 #include "plugin/PostplayPlugin.h"
 
 using BakkesMod::Plugin::PluginInfo;
+using postplay::PluginSingleton;
+using postplay::PostplayPlugin;
 
 // The host reads the record by layout: integers in the low four bytes of their 8-byte slot.
 static_assert(std::is_standard_layout_v<PluginInfo>);
@@ -17,20 +19,24 @@ static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "integers must sit in t
 // as static data its padding (the high half of the integer slots) is zero.
 PluginInfo exports = {
     BakkesMod::Plugin::kApiBuildVersion,
-    kPluginMainSource,
+    postplay::kPluginMainSource,
     "PostplayPlugin",
     "Postplay",
-    kPluginVersion,
+    postplay::kPluginVersion,
     BakkesMod::Plugin::kPluginTypeThreaded,
     &getPlugin,
     &deleteMe,
 };
 static_assert(sizeof(exports) == 64);
 
+namespace postplay {
+
 std::shared_ptr<PostplayPlugin>& PluginSingleton() {
     static std::shared_ptr<PostplayPlugin> singleton;
     return singleton;
 }
+
+} // namespace postplay
 
 std::uintptr_t getPlugin() {
     std::shared_ptr<PostplayPlugin>& singleton = PluginSingleton();

@@ -8,14 +8,16 @@
 #include "host/PathText.h"
 #include "localization/LocalizationManager.h"
 #include "match/GameEventManager.h"
-#include "plugin/EntryGuard.h"
-#include "plugin/Log.h"
-#include "plugin/NarrowPath.h"
+#include "base/EntryGuard.h"
+#include "base/Log.h"
+#include "base/NarrowPath.h"
 #include "plugin/PluginEntry.h"
 #include "storage/PersistentStorage.h"
 #include "training/DestinationLoader.h"
 
-const char kPluginMainSource[] = __FILE__; // external linkage: declared in PluginEntry.h
+namespace postplay {
+
+const char kPluginMainSource[] = __FILE__;
 
 namespace {
 
@@ -85,8 +87,13 @@ void PostplayPlugin::_InitializeManagers() {
 }
 
 // Fresh copies with their start values; registration then sets each from its variable.
-void PostplayPlugin::_InitializeValues() { static_cast<SettingCopies&>(*this) = SettingCopies::Fresh(); }
+void PostplayPlugin::_InitializeValues() {
+    static_cast<SettingCells&>(*this) = setting::FreshCells();
+    workshopMaps = std::make_shared<WorkshopMapList>();
+}
 
 void PostplayPlugin::_LoadTrainingDestination() {
     LoadTrainingDestination(*cvarManager, *trainingMode, *customTrainingPackCode, *workshopMapsFolder, *workshopMap);
 }
+
+} // namespace postplay

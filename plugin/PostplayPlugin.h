@@ -21,67 +21,30 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
+#include "base/SettingTable.h"
+#include "base/SharedCells.h"
+#include "base/TrainingMode.h"
 #include "host/BakkesModPlugin.h"
 #include "host/MMRWrapper.h"
-#include "plugin/Settings.h"
 #include "plugin/SettingsWindowBase.h"
-#include "plugin/SharedCells.h"
 #include "settings/LinkOpener.h"
 #include "training/FolderWorker.h"
-#include "training/TrainingMode.h"
+#include "training/WorkshopMapList.h"
+
+namespace postplay {
+
+// The plug-in's main source file as the build names it: the information record's fileName.
+extern const char kPluginMainSource[];
 
 class PersistentStorage;
 class GameEventManager;
 class LocalizationManager;
 
-// The typed copies of the settings (plugin/Settings.h names the variable each one follows),
-// shared by the game thread and the rendering thread. Empty until the load creates them all
-// at once; each is then replaced only by the next load.
-struct SettingCopies {
-    std::shared_ptr<std::atomic<bool>> enabled;
-    std::shared_ptr<std::atomic<TrainingMode::Mode>> trainingMode;
-    std::shared_ptr<SharedText> customTrainingPackCode;
-    std::shared_ptr<std::atomic<bool>> autoRequeue;
-    std::shared_ptr<std::atomic<int>> requeueDelay;
-    std::shared_ptr<std::atomic<bool>> waitMmr;
-    std::shared_ptr<SharedText> workshopMapsFolder;
-    std::shared_ptr<SharedText> workshopMap;
-    std::shared_ptr<WorkshopMapList> workshopMaps;
-    std::shared_ptr<std::atomic<bool>> enableCompetitive;
-    std::shared_ptr<std::atomic<bool>> enableCasual;
-    std::shared_ptr<SharedText> toggleBind;
-
-    // Calls `visit` on every copy of `copies` (const or not), in declaration order.
-    template <class Copies, class Visit>
-    static void ForEachCopy(Copies& copies, Visit&& visit) {
-        visit(copies.enabled), visit(copies.trainingMode), visit(copies.customTrainingPackCode);
-        visit(copies.autoRequeue), visit(copies.requeueDelay), visit(copies.waitMmr);
-        visit(copies.workshopMapsFolder), visit(copies.workshopMap), visit(copies.workshopMaps);
-        visit(copies.enableCompetitive), visit(copies.enableCasual), visit(copies.toggleBind);
-    }
-
-    // A new cell for every copy, holding its start value: off, empty, zero or free play,
-    // and on for the switches whose default is on.
-    static SettingCopies Fresh() {
-        SettingCopies copies;
-        ForEachCopy(copies, [](auto& copy) {
-            copy = std::make_shared<typename std::decay_t<decltype(copy)>::element_type>();
-        });
-        *copies.trainingMode = TrainingMode::FreePlay;
-        for (auto* on : {&copies.enabled, &copies.autoRequeue, &copies.waitMmr, &copies.enableCompetitive,
-                         &copies.enableCasual}) {
-            **on = true;
-        }
-        return copies;
-    }
-};
-
 class PostplayPlugin : public BakkesMod::Plugin::BakkesModPlugin,
                        public SettingsWindowBase,
-                       public SettingCopies {
+                       public SettingCells {
 public:
     PostplayPlugin();
     ~PostplayPlugin() override;
@@ -98,14 +61,15 @@ public:
     std::shared_ptr<PersistentStorage> persistentStorage;
     std::shared_ptr<GameEventManager> gameEventManager;
     LocalizationManager* localizationManager = nullptr;  // not owned; the library-wide instance
-    std::string toggleCommand = settings::kToggleCommand;
+    std::shared_ptr<WorkshopMapList> workshopMaps;  // the maps the last scan found; no variable
+    std::string toggleCommand = command::kToggle;
     bool transitionPending = false;
 
     // ---- Commands (callbacks of the console commands) ----------------------------------
-    void TogglePlugin(std::vector<std::string> words);        // settings::kToggleCommand
+    void TogglePlugin(std::vector<std::string> words);        // command::kToggle
     // Asks the folder worker for a scan of the folder and returns; the list, the reset of a
     // selection the folder no longer holds and the lines land on the game thread.
-    void RefreshWorkshopMaps(std::vector<std::string> words); // settings::kFindWorkshopMapsCommand
+    void RefreshWorkshopMaps(std::vector<std::string> words); // command::kFindWorkshopMaps
     // The settings page's refresh step: checks `folder` on the worker; on the game thread a
     // usable folder is then scanned, an unusable one empties the list with a line.
     void RefreshWorkshopFolder(std::string folder);
@@ -151,3 +115,5 @@ private:
     std::uint64_t onlineGamesEntered = 0;       // game thread only; tells a re-queue's match from later ones
     std::shared_ptr<void> lifetime = std::make_shared<char>();
 };
+
+} // namespace postplay

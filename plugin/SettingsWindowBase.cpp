@@ -2,6 +2,8 @@
 
 #include <imgui.h>
 
+namespace postplay {
+
 std::string SettingsWindowBase::GetPluginName() {
     return "Postplay";
 }
@@ -9,3 +11,5 @@ std::string SettingsWindowBase::GetPluginName() {
 void SettingsWindowBase::SetImGuiContext(std::uintptr_t ctx) {
     ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));
 }
+
+} // namespace postplay

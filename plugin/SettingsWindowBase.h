@@ -7,8 +7,12 @@
 
 #include "host/PluginSettingsWindow.h"
 
+namespace postplay {
+
 class SettingsWindowBase : public BakkesMod::Plugin::PluginSettingsWindow {
 public:
     std::string GetPluginName() override;        // "Postplay"
     void SetImGuiContext(std::uintptr_t ctx) override; // makes ctx ImGui's current context
 };
+
+} // namespace postplay

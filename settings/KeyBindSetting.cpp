@@ -9,11 +9,13 @@
 #include <imgui.h>
 
 #include "localization/LocalizationManager.h"
-#include "plugin/EntryGuard.h"
-#include "plugin/Log.h"
+#include "base/EntryGuard.h"
+#include "base/Log.h"
 #include "plugin/PostplayPlugin.h"
-#include "plugin/Settings.h"
+#include "base/SettingTable.h"
 #include "settings/PageInternal.h"
+
+namespace postplay {
 
 namespace {
 
@@ -34,7 +36,7 @@ void ApplyToggleBind(PostplayPlugin& plugin, const std::string& key) {
     const std::string oldKey = plugin.toggleBind->Get();
     // The old key is left alone when the player has given it to another command meanwhile.
     if (cvars.getBindStringForKey(oldKey) == plugin.toggleCommand) cvars.removeBind(oldKey);
-    page::SetCvar(cvars, settings::kToggleBind.name, key);
+    page::SetCvar(cvars, setting::kToggleBind.name, key);
     cvars.setBind(key, plugin.toggleCommand);
 }
 
@@ -99,3 +101,4 @@ void PostplayPlugin::RenderKeyBindSetting() {
     }
 }
 
+} // namespace postplay

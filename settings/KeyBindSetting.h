@@ -3,3 +3,7 @@
 #pragma once
 
 #include "plugin/PostplayPlugin.h"
+
+namespace postplay {
+
+} // namespace postplay

@@ -10,6 +10,8 @@
 
 #include "localization/LocalizationManager.h"
 
+namespace postplay {
+
 namespace {
 
 struct LanguageOption {
@@ -53,3 +55,5 @@ void RenderLanguageSelector() {
         localization->SetLanguage(localization->gameLocale);
     }
 }
+
+} // namespace postplay

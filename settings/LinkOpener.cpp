@@ -1,6 +1,8 @@
 #include "settings/LinkOpener.h"
 
-#include "plugin/Log.h"
+#include "base/Log.h"
+
+namespace postplay {
 
 // Only web links made of visible ASCII reach the opener: nothing in them can be read as
 // an option or, on Windows, as a second command.
@@ -19,3 +21,5 @@ void LinkOpener::Open(const std::string& url, Report report) {
     }
     errands.Post([this, url, report = std::move(report)] { StartOpener(url, report); });
 }
+
+} // namespace postplay

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "plugin/ErrandThread.h"
+#include "base/ErrandThread.h"
+
+namespace postplay {
 
 // Whether `url` is an http or https link made of visible ASCII without the characters a
 // command interpreter reads as quoting, piping or a second command.
@@ -34,3 +36,5 @@ private:
     ErrandThread errands;
     std::vector<int> unreaped;                   // POSIX: openers started and not yet waited for
 };
+
+} // namespace postplay

@@ -8,6 +8,8 @@
 
 extern char** environ;
 
+namespace postplay {
+
 void LinkOpener::StartOpener(const std::string& url, const Report& report) {
 #if defined(__APPLE__)
     const char* opener = "open";
@@ -29,3 +31,5 @@ void LinkOpener::StartOpener(const std::string& url, const Report& report) {
                    unreaped.end());
     unreaped.push_back(child);
 }
+
+} // namespace postplay

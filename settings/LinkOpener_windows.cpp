@@ -3,7 +3,11 @@
 
 #include <cstdlib>
 
+namespace postplay {
+
 void LinkOpener::StartOpener(const std::string& url, const Report& report) {
     const std::string command = "start \"\" \"" + url + "\"";
     if (std::system(command.c_str()) == -1) report("Could not start the command interpreter to open " + url);
 }
+
+} // namespace postplay

@@ -9,6 +9,8 @@
 
 #include "host/CVarManagerWrapper.h"
 
+namespace postplay {
+
 // What the page keeps between frames. Everything else is read again from the plug-in
 // object at the start of each frame.
 struct SettingsPageState {
@@ -58,3 +60,5 @@ void SetCvar(CVarManagerWrapper& cvars, const char* name, const Value& value) {
 }
 
 } // namespace page
+
+} // namespace postplay

@@ -11,14 +11,16 @@
 #include <imgui.h>
 
 #include "localization/LocalizationManager.h"
-#include "plugin/EntryGuard.h"
-#include "plugin/Log.h"
+#include "base/EntryGuard.h"
+#include "base/Log.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
-#include "plugin/Settings.h"
+#include "base/SettingTable.h"
 #include "settings/LanguageSelector.h"
 #include "settings/PageInternal.h"
-#include "training/TrainingMode.h"
+#include "base/TrainingMode.h"
+
+namespace postplay {
 
 namespace {
 
@@ -36,7 +38,6 @@ const LinkButton kDonateButton{"Donate", "https://www.paypal.com/donate?hosted_b
                                {0.1f, 0.6f, 0.9f, 1.0f}, {0.2f, 0.7f, 1.0f, 1.0f}, {0.0f, 0.5f, 0.8f, 1.0f}};
 
 constexpr const char* kAuthor = "Postplay team";
-constexpr int kMaxRequeueDelay = 900;
 
 // The settings as they stand at the start of a frame; the widgets edit these copies.
 struct FrameValues {
@@ -73,7 +74,7 @@ void SettingCheckbox(CVarManagerWrapper& cvars, const std::string& label, bool& 
 // The text the pack-code box holds after an edit: stored when empty (clears the code) or
 // a valid code (upper-cased); anything else is left unstored.
 void AcceptPackCode(CVarManagerWrapper& cvars, std::string text) {
-    if (text.empty() || ValidateTrainingPackCode(text)) page::SetCvar(cvars, settings::kCustomTrainingPackCode.name, text);
+    if (text.empty() || ValidateTrainingPackCode(text)) page::SetCvar(cvars, setting::kCustomTrainingPackCode.name, text);
 }
 
 // The pack-code box, filled anew from the stored code in every frame. While the box is
@@ -109,21 +110,22 @@ namespace {
 // The switches of the left column: the plug-in, the playlist classes, the re-queue with its
 // delay, and the wait for the MMR update.
 void DrawSwitches(CVarManagerWrapper& cvars, LocalizationManager& localization, FrameValues& values) {
-    SettingCheckbox(cvars, localization.Translate("enable_postplay"), values.enabled, settings::kEnabled.name);
+    SettingCheckbox(cvars, localization.Translate("enable_postplay"), values.enabled, setting::kEnabled.name);
     ImGui::Indent();
     SettingCheckbox(cvars, localization.Translate("enable_in_competitive"), values.enableCompetitive,
-                    settings::kEnableCompetitive.name);
+                    setting::kEnableCompetitive.name);
     SettingCheckbox(cvars, localization.Translate("enable_in_casual"), values.enableCasual,
-                    settings::kEnableCasual.name);
+                    setting::kEnableCasual.name);
     ImGui::Unindent();
     page::Spacer();
 
-    SettingCheckbox(cvars, localization.Translate("auto_requeue"), values.autoRequeue, settings::kRequeue.name);
+    SettingCheckbox(cvars, localization.Translate("auto_requeue"), values.autoRequeue, setting::kRequeue.name);
     if (values.autoRequeue) {
         ImGui::Indent();
         ImGui::Text("%s:", localization.Translate("requeue_delay").c_str());
-        if (ImGui::SliderInt("##RequeueDelay", &values.requeueDelay, 0, kMaxRequeueDelay, "%d")) {
-            page::SetCvar(cvars, settings::kRequeueDelay.name, values.requeueDelay);
+        const setting::PageRange& slider = setting::kRequeueDelay.pageRange;
+        if (ImGui::SliderInt("##RequeueDelay", &values.requeueDelay, slider.min, slider.max, "%d")) {
+            page::SetCvar(cvars, setting::kRequeueDelay.name, values.requeueDelay);
         }
         ImGui::SameLine();
         ImGui::Text("%s", FormatMinutesSeconds(values.requeueDelay).c_str());
@@ -132,7 +134,7 @@ void DrawSwitches(CVarManagerWrapper& cvars, LocalizationManager& localization, 
     page::Spacer();
 
     SettingCheckbox(cvars, localization.Translate("wait_mmr_before_leaving"), values.waitMmr,
-                    settings::kWaitMmr.name);
+                    setting::kWaitMmr.name);
     page::TooltipOnHover(localization.Translate("wait_mmr_before_leaving_tooltip"));
 }
 
@@ -140,7 +142,7 @@ void DrawSwitches(CVarManagerWrapper& cvars, LocalizationManager& localization, 
 void ModeButton(CVarManagerWrapper& cvars, const std::string& label, TrainingMode::Mode shown,
                 TrainingMode::Mode mode) {
     if (ImGui::RadioButton(label.c_str(), shown == mode)) {
-        page::SetCvar(cvars, settings::kMode.name, std::string(TrainingMode::ToString(mode)));
+        page::SetCvar(cvars, setting::kMode.name, std::string(TrainingMode::ToString(mode)));
     }
 }
 
@@ -195,3 +197,5 @@ void PostplayPlugin::RenderSettings() {
         page::Spacer();
     });
 }
+
+} // namespace postplay

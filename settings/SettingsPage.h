@@ -4,5 +4,9 @@
 
 #include <string>
 
+namespace postplay {
+
 // "M:SS": 90 gives "1:30", 3600 gives "60:00".
 std::string FormatMinutesSeconds(int seconds);
+
+} // namespace postplay

@@ -23,8 +23,10 @@
 
 #include "localization/LocalizationManager.h"
 #include "plugin/PostplayPlugin.h"
-#include "plugin/Settings.h"
+#include "base/SettingTable.h"
 #include "settings/PageInternal.h"
+
+namespace postplay {
 
 namespace {
 
@@ -97,7 +99,7 @@ void DrawMapSelector(CVarManagerWrapper& cvars, LocalizationManager& localizatio
     }
     ImGui::PopItemWidth();
     // Written once the list is no longer being walked: the write runs the host's callbacks.
-    if (chosen) page::SetCvar(cvars, settings::kWorkshopMap.name, *chosen);
+    if (chosen) page::SetCvar(cvars, setting::kWorkshopMap.name, *chosen);
     if (workshopMap.Empty()) {
         page::MessageLine(page::kNoticeColour, localization.Translate("please_select_a_workshop_map"));
     }
@@ -123,7 +125,7 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
     ImGui::PushItemWidth(PanelItemWidth());
     const bool folderEdited = ImGui::InputText("##WorkshopMapsFolder", folderBuffer, sizeof folderBuffer);
     ImGui::PopItemWidth();
-    if (folderEdited) page::SetCvar(*cvarManager, settings::kWorkshopMapsFolder.name, std::string(folderBuffer));
+    if (folderEdited) page::SetCvar(*cvarManager, setting::kWorkshopMapsFolder.name, std::string(folderBuffer));
     page::TooltipOnHover(localization.Translate("workshop_map_folder_tooltip"));
     ImGui::SameLine();
     const bool refreshClicked = ImGui::Button(localization.Translate("refresh").c_str(), ImVec2(0.0f, 0.0f));
@@ -147,3 +149,5 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
     }
     DrawMapSelector(*cvarManager, localization, *maps, *workshopMap);
 }
+
+} // namespace postplay

@@ -20,6 +20,8 @@
 #include <unistd.h>
 #endif
 
+namespace postplay {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -476,3 +478,5 @@ std::string ReplaceFileDurably(const fs::path& file, const std::string& contents
     if (outcome.why.empty()) RemoveLeftoverTemporaries(target);
     return outcome.why;
 }
+
+} // namespace postplay

@@ -52,7 +52,11 @@
 #include <filesystem>
 #include <string>
 
+namespace postplay {
+
 // Writes `contents` as the new contents of `file` (through its chain of symbolic links).
 // Returns an empty text on success, else a short reason why nothing was saved; the previous
 // file is then left as it was. Never throws for a file-system failure.
 std::string ReplaceFileDurably(const std::filesystem::path& file, const std::string& contents);
+
+} // namespace postplay

@@ -11,11 +11,13 @@
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
 #include "host/PathText.h"
-#include "plugin/EntryGuard.h"
-#include "plugin/Log.h"
-#include "plugin/NarrowPath.h"
-#include "plugin/Settings.h"
+#include "base/EntryGuard.h"
+#include "base/Log.h"
+#include "base/NarrowPath.h"
+#include "base/SettingTable.h"
 #include "storage/DurableFile.h"
+
+namespace postplay {
 
 namespace fs = std::filesystem;
 
@@ -64,10 +66,10 @@ PersistentStorage::PersistentStorage(BakkesMod::Plugin::BakkesModPlugin* plugin,
 
     const std::weak_ptr<void> token = lifetime;
     cvarManager->registerNotifier(
-        settings::kWriteConfigCommand,
+        command::kWriteConfig,
         [this, token](std::vector<std::string>) {
             if (token.expired()) return;
-            RunGuarded(settings::kWriteConfigCommand, [this] {
+            RunGuarded(command::kWriteConfig, [this] {
                 if (!loaded) {
                     Log("PersistentStorage: writeconfig skipped: the saved settings are not loaded yet");
                     return;
@@ -299,3 +301,5 @@ void PersistentStorage::LoadStorageFile() {
 std::filesystem::path PersistentStorage::MakeStorageFilePath(const std::string& storageName) {
     return gameWrapper->GetBakkesModPath() / "cfg" / Utf8ToPath(storageName + ".cfg");
 }
+
+} // namespace postplay

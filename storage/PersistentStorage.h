@@ -48,6 +48,8 @@ namespace BakkesMod::Plugin {
 class BakkesModPlugin;
 }
 
+namespace postplay {
+
 class PersistentStorage {
 public:
     struct CachedCvar {
@@ -129,3 +131,5 @@ private:
     std::string lastFailure GUARDED_BY(fileMutex); // said once for a run of the same failure
     std::shared_ptr<void> lifetime = std::make_shared<char>(); // the delayed load checks it
 };
+
+} // namespace postplay

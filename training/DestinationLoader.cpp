@@ -3,9 +3,11 @@
 #include <string>
 
 #include "host/CVarManagerWrapper.h"
-#include "plugin/Log.h"
-#include "training/TrainingMode.h"
+#include "base/Log.h"
+#include "base/TrainingMode.h"
 #include "training/WorkshopPaths.h"
+
+namespace postplay {
 
 namespace {
 
@@ -62,3 +64,5 @@ void LoadTrainingDestination(CVarManagerWrapper& cvars, TrainingMode::Mode mode,
     }
     cvars.executeCommand("load_freeplay", true);
 }
+
+} // namespace postplay

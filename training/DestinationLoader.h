@@ -3,11 +3,15 @@
 // that cannot be loaded is said in one line and nothing is loaded.
 #pragma once
 
-#include "plugin/SharedCells.h"
-#include "training/TrainingMode.h"
+#include "base/SharedCells.h"
+#include "base/TrainingMode.h"
 
 class CVarManagerWrapper;
+
+namespace postplay {
 
 // Upper-cases the kept pack code in place when it loads it.
 void LoadTrainingDestination(CVarManagerWrapper& cvars, TrainingMode::Mode mode, SharedText& packCode,
                              const SharedText& mapsFolder, const SharedText& selectedMap);
+
+} // namespace postplay

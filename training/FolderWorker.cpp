@@ -4,7 +4,9 @@
 #include <system_error>
 #include <utility>
 
-#include "plugin/ThreadPriority.h"
+#include "base/ThreadPriority.h"
+
+namespace postplay {
 
 namespace {
 // How often the worker looks again at lists it was handed while a frame still held them.
@@ -307,3 +309,5 @@ void FolderWorker::Stop() {
     }
     if (finished.joinable()) finished.join();   // a running query ends, then the walk stops
 }
+
+} // namespace postplay

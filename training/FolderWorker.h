@@ -41,6 +41,8 @@
 #include "training/WorkshopMaps.h"
 #include "training/WorkshopPaths.h"
 
+namespace postplay {
+
 class FolderWorker {
 public:
     using Clock = std::chrono::steady_clock;
@@ -154,3 +156,5 @@ private:
     std::vector<std::shared_ptr<const void>> graveyard GUARDED_BY(mutex);
     std::function<void()> beforeQuery GUARDED_BY(mutex);
 };
+
+} // namespace postplay

@@ -6,7 +6,9 @@
 #include <utility>
 
 #include "host/PathText.h"
-#include "plugin/AsciiText.h"
+#include "base/AsciiText.h"
+
+namespace postplay {
 
 namespace fs = std::filesystem;
 
@@ -120,3 +122,5 @@ std::vector<std::string> FindWorkshopMaps(std::string folder, std::string& failu
         return {};
     }
 }
+
+} // namespace postplay

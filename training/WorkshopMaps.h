@@ -11,6 +11,8 @@
 
 #include "training/WorkshopPaths.h"
 
+namespace postplay {
+
 // What the caller of a scan can do while it runs: stop it before its next file-system
 // query, and follow how many maps it has found.
 class ScanControl {
@@ -49,3 +51,5 @@ std::vector<std::string> FindWorkshopMaps(std::string folder);
 // that is missing or is no folder is no error: it holds no maps). With `control`, the walk
 // asks it before each query and ends when it says so.
 std::vector<std::string> FindWorkshopMaps(std::string folder, std::string& failure, ScanControl* control = nullptr);
+
+} // namespace postplay

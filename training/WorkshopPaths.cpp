@@ -5,6 +5,8 @@
 
 #include "host/PathText.h"
 
+namespace postplay {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -51,3 +53,5 @@ FolderState QueryFolderState(const std::string& folder) {
     if (!fs::exists(status)) return FolderState::Missing;  // also when unreadable
     return fs::is_directory(status) ? FolderState::Directory : FolderState::NotDirectory;
 }
+
+} // namespace postplay

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+namespace postplay {
+
 // Turns a path text of the plug-in (folder, map entry, map path) into a file-system path.
 // A backslash counts as a separator, so the same texts work here and on Windows.
 std::filesystem::path PathFromText(const std::string& text);
@@ -22,3 +24,5 @@ enum class FolderState { Empty, Missing, NotDirectory, Directory };
 // failure to read the status (access denied, a name too long, a loop of links, a text
 // that names no path) reads as Missing: the plug-in cannot reach anything there.
 FolderState QueryFolderState(const std::string& folder);
+
+} // namespace postplay

@@ -9,6 +9,8 @@
 #include "ChildProcess.h"
 #include "support/HostFixture.h"
 
+using namespace postplay;
+
 using ::testing::AllOf;
 using ::testing::Contains;
 using ::testing::EndsWith;

@@ -15,6 +15,8 @@
 
 #include "support/HostFixture.h"
 
+using namespace postplay;
+
 using ::testing::HasSubstr;
 using ::testing::Not;
 

@@ -19,6 +19,8 @@
 #include "settings/PageInternal.h"
 #include "support/HostFixture.h"
 
+using namespace postplay;
+
 namespace {
 
 constexpr int kEnterKey = 13;  // any free slot of the key table

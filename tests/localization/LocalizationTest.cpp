@@ -4,6 +4,8 @@
 #include "support/TextFiles.h"
 #include "localization/LocalizationManager.h"
 
+using namespace postplay;
+
 class LocalizationTest : public HostFixture {
 protected:
     LocalizationManager& manager() { return *LocalizationManager::GetInstance(); }

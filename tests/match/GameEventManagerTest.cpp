@@ -11,6 +11,8 @@
 #include "match/GameEventManager.h"
 #include "support/HostFixture.h"
 
+using namespace postplay;
+
 namespace {
 
 class GameEventManagerTest : public HostFixture {

@@ -13,6 +13,8 @@
 #include "support/HostFixture.h"
 #include "support/PostplayPluginTestPeer.h"
 
+using namespace postplay;
+
 using Peer = PostplayPluginTestPeer;
 
 namespace {

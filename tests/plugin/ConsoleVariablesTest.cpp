@@ -9,6 +9,8 @@
 #include "support/TextFiles.h"
 #include "host/CVarManagerWrapper.h"
 
+using namespace postplay;
+
 namespace fs = std::filesystem;
 
 class ConsoleVariablesTest : public HostFixture {

@@ -17,8 +17,10 @@
 #include <gtest/gtest.h>
 #include <imgui.h>
 
-#include "plugin/Log.h"
+#include "base/Log.h"
 #include "support/HostFixture.h"
+
+using namespace postplay;
 
 using ::testing::EndsWith;
 using ::testing::StartsWith;

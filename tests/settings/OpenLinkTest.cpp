@@ -8,6 +8,8 @@
 #include "support/HostFixture.h"
 #include "support/TextFiles.h"
 
+using namespace postplay;
+
 TEST(OpenLink, TakesOnlyHttpLinksOfVisibleAsciiWithoutShellSigns) {
     EXPECT_TRUE(IsPlainWebLink("https://example.org/a?b=c#d") && IsPlainWebLink("http://example.org/"));
     for (const char* refused : {"", "ftp://example.org", "https:/example.org", "-https://example.org", "HTTPS://x"})

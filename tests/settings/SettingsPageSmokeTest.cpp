@@ -8,6 +8,8 @@
 #include "settings/PageInternal.h"
 #include "support/HostFixture.h"
 
+using namespace postplay;
+
 namespace {
 
 class SettingsPageSmoke : public HostFixture, public ::testing::WithParamInterface<const char*> {

@@ -27,6 +27,8 @@
 #include "support/HostFixture.h"
 #include "support/TextFiles.h"
 
+using namespace postplay;
+
 namespace fs = std::filesystem;
 
 namespace {

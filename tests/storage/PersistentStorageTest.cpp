@@ -19,6 +19,8 @@
 #include "storage/PersistentStorage.h"
 #include "InterposedCalls.h"
 
+using namespace postplay;
+
 namespace fs = std::filesystem;
 
 namespace {

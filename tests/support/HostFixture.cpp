@@ -8,6 +8,8 @@
 #include "storage/PersistentStorage.h"
 #include "support/TextFiles.h"
 
+using namespace postplay;
+
 TempDir::TempDir() {
     std::random_device random;
     dir = std::filesystem::temp_directory_path() / ("postplay-test-" + std::to_string(random()) + std::to_string(random()));

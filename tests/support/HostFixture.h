@@ -16,8 +16,8 @@
 #include "training/WorkshopMaps.h"
 
 // A map list as a scan would hand it over.
-inline std::shared_ptr<const FoundMaps> MapList(std::vector<std::string> entries) {
-    return std::make_shared<const FoundMaps>(std::move(entries));
+inline std::shared_ptr<const postplay::FoundMaps> MapList(std::vector<std::string> entries) {
+    return std::make_shared<const postplay::FoundMaps>(std::move(entries));
 }
 
 // A temporary folder removed with the object.
@@ -42,7 +42,7 @@ protected:
     void SetUp() override {}
     void TearDown() override;
 
-    PostplayPlugin& plugin();                    // the loaded plug-in object
+    postplay::PostplayPlugin& plugin();                    // the loaded plug-in object
     void Run(const std::string& line) { host->RunInput(line); }
     void Wait(double seconds) { host->Advance(seconds); }
     // Lets the plug-in's background work (folder checks and scans) finish and land.

@@ -3,6 +3,8 @@
 
 #include "plugin/PostplayPlugin.h"
 
+namespace postplay {
+
 class PostplayPluginTestPeer {
 public:
     static void InitializeValues(PostplayPlugin& plugin) { plugin._InitializeValues(); }
@@ -11,3 +13,5 @@ public:
     static void HandleQueue(PostplayPlugin& plugin, float extraSeconds) { plugin._HandleQueue(extraSeconds); }
     static void LoadTrainingDestination(PostplayPlugin& plugin) { plugin._LoadTrainingDestination(); }
 };
+
+} // namespace postplay

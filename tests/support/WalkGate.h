@@ -14,7 +14,7 @@
 class WalkGate {
 public:
     // `holdHere` runs before each query; the first time it says true, the worker waits there.
-    WalkGate(FolderWorker& worker, std::function<bool()> holdHere) : worker(worker), holdHere(std::move(holdHere)) {
+    WalkGate(postplay::FolderWorker& worker, std::function<bool()> holdHere) : worker(worker), holdHere(std::move(holdHere)) {
         worker.SetBeforeQuery([this] { BeforeQuery(); });
     }
     ~WalkGate() {
@@ -51,7 +51,7 @@ private:
         changed.wait(lock, [this] { return released; });
     }
 
-    FolderWorker& worker;
+    postplay::FolderWorker& worker;
     std::function<bool()> holdHere;
     std::mutex mutex;
     std::condition_variable changed;

@@ -14,6 +14,8 @@
 #include "support/TextFiles.h"
 #include "training/WorkshopMaps.h"
 
+using namespace postplay;
+
 namespace fs = std::filesystem;
 using Peer = PostplayPluginTestPeer;
 

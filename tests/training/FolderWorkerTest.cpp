@@ -15,6 +15,8 @@
 #include "support/WalkGate.h"
 #include "training/FolderWorker.h"
 
+using namespace postplay;
+
 namespace {
 
 // What landed, in order, collected from the worker's thread.

@@ -8,6 +8,8 @@
 #include "support/TextFiles.h"
 #include "training/WorkshopMaps.h"
 
+using namespace postplay;
+
 namespace fs = std::filesystem;
 
 class FindWorkshopMapsTest : public ::testing::Test {

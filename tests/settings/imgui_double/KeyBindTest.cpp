@@ -4,6 +4,8 @@
 
 #include "PageFixture.h"
 
+using namespace postplay;
+
 namespace {
 
 using imgui_double::Click;

@@ -17,7 +17,7 @@ using imgui_double::Kind;
 class PageTest : public HostFixture {
 protected:
     void SetUp() override {
-        ResetPageState();
+        postplay::ResetPageState();
         LoadPlugin();
         Wait(1.0);                               // the stored settings are in
     }
@@ -74,8 +74,8 @@ inline bool SameColour(const ImVec4& a, const ImVec4& b) {
 inline std::string Layout(const std::vector<Call>& calls) {
     const auto number = [](float value) { return fmt::format("{:g}", value); };
     const auto colour = [&](const ImVec4& c) {
-        if (SameColour(c, page::kErrorColour)) return std::string("error");
-        if (SameColour(c, page::kNoticeColour)) return std::string("notice");
+        if (SameColour(c, postplay::page::kErrorColour)) return std::string("error");
+        if (SameColour(c, postplay::page::kNoticeColour)) return std::string("notice");
         return "(" + number(c.x) + "," + number(c.y) + "," + number(c.z) + "," + number(c.w) + ")";
     };
     static const char* const kMarks[] = {"", "", "", "", "", "", "", "", "}", "", "focus", "", "", "next-column",

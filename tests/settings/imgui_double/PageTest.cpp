@@ -5,6 +5,8 @@
 #include "PageFixture.h"
 #include "settings/SettingsPage.h"
 
+using namespace postplay;
+
 namespace {
 
 using imgui_double::Click;

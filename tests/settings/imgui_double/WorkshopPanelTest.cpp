@@ -9,6 +9,8 @@
 #include "support/WalkGate.h"
 #include "support/TextFiles.h"
 
+using namespace postplay;
+
 namespace fs = std::filesystem;
 
 namespace {

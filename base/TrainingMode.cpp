@@ -1,10 +1,12 @@
-#include "training/TrainingMode.h"
+#include "base/TrainingMode.h"
 
 #include <array>
 #include <cstddef>
 #include <utility>
 
-#include "plugin/AsciiText.h"
+#include "base/AsciiText.h"
+
+namespace postplay {
 
 namespace TrainingMode {
 
@@ -53,3 +55,5 @@ bool IsStorablePackCode(const std::string& text) {
     std::string candidate = text;
     return text.empty() || ValidateTrainingPackCode(candidate);
 }
+
+} // namespace postplay

@@ -1,9 +1,11 @@
-#include "plugin/NarrowPath.h"
+// Windows: the ANSI code page, else the short (8.3) name.
+#include "base/NarrowPath.h"
 
-#if defined(_WIN32)
 #include <windows.h>
 
 #include <system_error>
+
+namespace postplay {
 
 namespace {
 
@@ -73,14 +75,4 @@ std::optional<std::string> NarrowPathText(const std::filesystem::path& path) {
     }
 }
 
-#else
-
-std::optional<std::string> NarrowPathText(const std::filesystem::path& path) {
-    try {
-        return path.native();
-    } catch (...) {
-        return std::nullopt;
-    }
-}
-
-#endif
+} // namespace postplay

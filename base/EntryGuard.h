@@ -4,7 +4,9 @@
 
 #include <exception>
 
-#include "plugin/Log.h"
+#include "base/Log.h"
+
+namespace postplay {
 
 inline void ReportEntryFailure(const char* what, const char* reason) noexcept {
     try {
@@ -24,3 +26,5 @@ void RunGuarded(const char* what, Body&& body) noexcept {
         ReportEntryFailure(what, "unknown error");
     }
 }
+
+} // namespace postplay

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "training/TrainingMode.h"
+#include "base/TrainingMode.h"
+
+using namespace postplay;
 
 TEST(TrainingModeText, ParsesOnlyTheExactTextFormsAndFallsBackToFreePlay) {
     for (TrainingMode::Mode mode : {TrainingMode::FreePlay, TrainingMode::Custom, TrainingMode::Workshop})

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+namespace postplay {
+
 // The narrow text of `path`, or nothing when no narrow text names that file. Never throws.
 //
 // POSIX: the path's bytes, always.
@@ -18,3 +20,5 @@
 // existing parent folder followed by the rest as written. Nothing when neither works (a
 // volume without short names, or a missing part that the code page cannot hold either).
 std::optional<std::string> NarrowPathText(const std::filesystem::path& path);
+
+} // namespace postplay

@@ -1,9 +1,11 @@
-#include "plugin/ErrandThread.h"
+#include "base/ErrandThread.h"
 
 #include <system_error>
 #include <utility>
 
-#include "plugin/ThreadPriority.h"
+#include "base/ThreadPriority.h"
+
+namespace postplay {
 
 void ErrandThread::Start() {
     MutexLock lock(mutex);
@@ -57,3 +59,5 @@ void ErrandThread::Stop() {
     }
     if (finished.joinable()) finished.join();
 }
+
+} // namespace postplay

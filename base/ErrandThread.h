@@ -11,6 +11,8 @@
 
 #include "host/Mutex.h"
 
+namespace postplay {
+
 class ErrandThread {
 public:
     ErrandThread() = default;
@@ -34,3 +36,5 @@ private:
     std::thread thread GUARDED_BY(mutex);
     bool stopping GUARDED_BY(mutex) = false;
 };
+
+} // namespace postplay

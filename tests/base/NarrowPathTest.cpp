@@ -13,10 +13,12 @@
 #include <gtest/gtest.h>
 
 #include "host/PathText.h"
-#include "plugin/NarrowPath.h"
+#include "base/NarrowPath.h"
 #include "sim/Host.h"
 #include "support/HostFixture.h"
 #include "support/TextFiles.h"
+
+using namespace postplay;
 
 namespace fs = std::filesystem;
 

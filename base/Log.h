@@ -16,6 +16,8 @@
 
 #include "host/CVarManagerWrapper.h"
 
+namespace postplay {
+
 // Set by onLoad; the library-wide console handle that Log writes through.
 extern std::shared_ptr<CVarManagerWrapper> globalCvarManager;
 
@@ -33,3 +35,5 @@ void Log(std::string_view text, Args&&... args) {
     }
     LogLine(line);
 }
+
+} // namespace postplay

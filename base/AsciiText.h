@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace postplay {
+
 inline constexpr bool IsAsciiUpper(char c) { return c >= 'A' && c <= 'Z'; }
 inline constexpr bool IsAsciiLower(char c) { return c >= 'a' && c <= 'z'; }
 inline constexpr bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
@@ -23,3 +25,5 @@ inline std::string AsciiLowerCase(std::string text) {
     for (char& c : text) c = AsciiToLower(c);
     return text;
 }
+
+} // namespace postplay

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace postplay {
+
 namespace TrainingMode {
 
 enum Mode : std::int32_t {
@@ -27,3 +29,5 @@ bool ValidateTrainingPackCode(std::string& code);
 // What the pack-code setting may hold: no code (the empty text) or a code that passes the
 // check, in either case. Anything else is refused before it is stored.
 bool IsStorablePackCode(const std::string& text);
+
+} // namespace postplay

@@ -3,5 +3,9 @@
 // when it starts, so that waking one never takes the processor from a frame.
 #pragma once
 
+namespace postplay {
+
 // Lowers the calling thread's scheduling priority; does nothing where that is not allowed.
 void LowerThisThreadsPriority() noexcept;
+
+} // namespace postplay

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/AsciiText.h"
+#include "base/AsciiText.h"
+
+using namespace postplay;
 
 TEST(AsciiText, AgreesWithTheClassicLocaleOnEveryByte) {
     for (int byte = 0; byte < 256; ++byte) {
