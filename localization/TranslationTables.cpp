@@ -1,6 +1,4 @@
 // Every user-facing text of the plug-in in English ("INT") and French ("FRA").
-#include "localization/TranslationTables.h"
-
 #include "localization/LocalizationManager.h"
 
 namespace postplay {

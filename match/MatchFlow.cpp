@@ -1,12 +1,11 @@
-#include "match/MatchFlow.h"
-
-#include <algorithm>
+// The match flow: the plug-in's decisions at a match end, the destination load once per
+// game and the re-queue after the delay.
 #include <cstdint>
-#include <iterator>
 
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
 #include "match/GameEventManager.h"
+#include "match/Playlists.h"
 #include "base/EntryGuard.h"
 #include "plugin/PostplayPlugin.h"
 
@@ -14,20 +13,11 @@ namespace postplay {
 
 namespace {
 
-constexpr int kCompetitivePlaylists[] = {10, 11, 13, 27, 28, 29, 30};
-constexpr int kCasualPlaylists[] = {0,  1,  2,  3,  4,  8,  15, 16, 17, 18, 23, 25, 26, 31, 32, 33,
-                                    35, 37, 38, 41, 43, 44, 46, 47, 48, 49, 50, 52, 54, 55, 62};
-
 constexpr float kTransitionDelaySeconds = 0.0f;  // the next run of the host's timers
 constexpr float kExtraRequeueSeconds = 0.0f;
 constexpr unsigned char kTeamNumberBound = 42;   // teams 0 and 1 pass; 255 (no team) does not
 constexpr const char* kNoPartyLeaderId = "0";
 constexpr const char* kQueueCommand = "queue";
-
-template <typename Ids>
-bool Contains(const Ids& ids, int id) {
-    return std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
-}
 
 // Only a player in no party, or the party's leader, starts the search. A controller or PRI
 // missing at the first look lets the re-queue through; missing at the second, it stops it.
@@ -46,19 +36,6 @@ bool PartyAllowsRequeue(GameWrapper& game) {
 }
 
 } // namespace
-
-ServerWrapper GetCurrentServer(std::shared_ptr<GameWrapper> gameWrapper) {
-    if (!gameWrapper) return ServerWrapper(0);
-    ServerWrapper online = gameWrapper->GetOnlineGame();
-    if (!online.IsNull()) return online;
-    return gameWrapper->GetCurrentGameState();
-}
-
-PlaylistClass ClassifyPlaylist(int playlistId) {
-    if (Contains(kCompetitivePlaylists, playlistId)) return PlaylistClass::Competitive;
-    if (Contains(kCasualPlaylists, playlistId)) return PlaylistClass::Casual;
-    return PlaylistClass::Other;
-}
 
 void PostplayPlugin::_InitializeCore() {
     // Any player's MMR update counts, once the current game has a winner.

@@ -2,8 +2,6 @@
 // workshop maps of the configured folder. The folder work runs on the folder worker; its
 // results land here on the game thread, in the order they were asked for, and a result
 // that a newer request has superseded is dropped.
-#include "plugin/Commands.h"
-
 #include <chrono>
 #include <string>
 #include <utility>
@@ -14,6 +12,7 @@
 #include "localization/LocalizationManager.h"
 #include "base/EntryGuard.h"
 #include "base/Log.h"
+#include "plugin/PostplayPlugin.h"
 #include "base/SettingTable.h"
 
 namespace postplay {

@@ -1,7 +1,5 @@
 // The plug-in's console variables and commands. Every setting is a stored console
 // variable; a change callback keeps the plug-in's typed copy of each one in step.
-#include "plugin/ConsoleVariables.h"
-
 #include <atomic>
 #include <memory>
 #include <string>

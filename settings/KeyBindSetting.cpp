@@ -1,8 +1,6 @@
 // The key-bind row of the settings page: the player types a key name, and the bind button
 // binds that key to the toggle command, drops the plug-in's previous bind and records the
 // key in the toggle-bind setting. A warning shows while the typed key runs some other command.
-#include "settings/KeyBindSetting.h"
-
 #include <string>
 #include <utility>
 
@@ -13,7 +11,8 @@
 #include "base/Log.h"
 #include "plugin/PostplayPlugin.h"
 #include "base/SettingTable.h"
-#include "settings/PageInternal.h"
+#include "settings/PageState.h"
+#include "settings/PageWidgets.h"
 
 namespace postplay {
 

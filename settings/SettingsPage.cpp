@@ -4,8 +4,6 @@
 //
 // The page reads the setting cells at the start of each frame and writes only through
 // console variables; the host's change callbacks bring the cells up to date.
-#include "settings/SettingsPage.h"
-
 #include <string>
 
 #include <imgui.h>
@@ -17,7 +15,7 @@
 #include "plugin/PostplayPlugin.h"
 #include "base/SettingTable.h"
 #include "settings/LanguageSelector.h"
-#include "settings/PageInternal.h"
+#include "settings/PageWidgets.h"
 #include "base/TrainingMode.h"
 
 namespace postplay {
@@ -92,19 +90,6 @@ void DrawPackCodeBox(CVarManagerWrapper& cvars, LocalizationManager& localizatio
 
 } // namespace
 
-SettingsPageState& PageState() {
-    static SettingsPageState state;
-    return state;
-}
-
-void ResetPageState() { PageState() = SettingsPageState{}; }
-
-std::string FormatMinutesSeconds(int seconds) {
-    const int minutes = seconds / 60;
-    const int rest = seconds - minutes * 60;
-    return std::to_string(minutes) + (rest < 10 ? ":0" : ":") + std::to_string(rest);
-}
-
 namespace {
 
 // The switches of the left column: the plug-in, the playlist classes, the re-queue with its
@@ -128,7 +113,7 @@ void DrawSwitches(CVarManagerWrapper& cvars, LocalizationManager& localization, 
             page::SetCvar(cvars, setting::kRequeueDelay.name, values.requeueDelay);
         }
         ImGui::SameLine();
-        ImGui::Text("%s", FormatMinutesSeconds(values.requeueDelay).c_str());
+        ImGui::Text("%s", page::FormatMinutesSeconds(values.requeueDelay).c_str());
         ImGui::Unindent();
     }
     page::Spacer();

@@ -10,8 +10,6 @@
 // panel shows no status line and nothing below it: the state of another folder text could
 // be wrong about this one. File-system trouble never leaves a frame: a folder whose status
 // cannot be read counts as one that does not exist.
-#include "settings/WorkshopMapPanel.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -24,7 +22,8 @@
 #include "localization/LocalizationManager.h"
 #include "plugin/PostplayPlugin.h"
 #include "base/SettingTable.h"
-#include "settings/PageInternal.h"
+#include "settings/PageState.h"
+#include "settings/PageWidgets.h"
 
 namespace postplay {
 

@@ -16,7 +16,8 @@
 #include <gtest/gtest.h>
 
 #include "app/WindowPanels.h"
-#include "settings/PageInternal.h"
+#include "settings/PageState.h"
+#include "settings/PageWidgets.h"
 #include "support/HostFixture.h"
 
 using namespace postplay;

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "match/MatchFlow.h"
+#include "match/Playlists.h"
 #include "support/HostFixture.h"
 #include "support/PostplayPluginTestPeer.h"
 

@@ -5,7 +5,8 @@
 #include <fstream>
 #include <string>
 
-#include "settings/PageInternal.h"
+#include "settings/PageState.h"
+#include "settings/PageWidgets.h"
 #include "support/HostFixture.h"
 
 using namespace postplay;

@@ -8,7 +8,8 @@
 #include <fmt/format.h>
 
 #include "ImGuiDouble.h"
-#include "settings/PageInternal.h"
+#include "settings/PageState.h"
+#include "settings/PageWidgets.h"
 #include "support/HostFixture.h"
 
 using imgui_double::Call;

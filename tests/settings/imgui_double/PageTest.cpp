@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "PageFixture.h"
-#include "settings/SettingsPage.h"
 
 using namespace postplay;
 
@@ -19,11 +18,11 @@ using imgui_double::Type;
 } // namespace
 
 TEST(FormatMinutesSeconds, PadsTheSecondsAndLetsTheMinutesGrow) {
-    EXPECT_EQ(FormatMinutesSeconds(0), "0:00");
-    EXPECT_EQ(FormatMinutesSeconds(59), "0:59");
-    EXPECT_EQ(FormatMinutesSeconds(70), "1:10");
-    EXPECT_EQ(FormatMinutesSeconds(605), "10:05");
-    EXPECT_EQ(FormatMinutesSeconds(3600), "60:00");
+    EXPECT_EQ(page::FormatMinutesSeconds(0), "0:00");
+    EXPECT_EQ(page::FormatMinutesSeconds(59), "0:59");
+    EXPECT_EQ(page::FormatMinutesSeconds(70), "1:10");
+    EXPECT_EQ(page::FormatMinutesSeconds(605), "10:05");
+    EXPECT_EQ(page::FormatMinutesSeconds(3600), "60:00");
 }
 
 // The whole page with every item hovered: each label, tooltip, colour, width, gap and row.

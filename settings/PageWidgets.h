@@ -1,5 +1,4 @@
-// Pieces shared by the settings page and its panels: the state that lives as long as the
-// library, the colours, and a few small widget helpers.
+// The colours and small widget helpers the settings page and its panels share.
 #pragma once
 
 #include <cstddef>
@@ -10,20 +9,6 @@
 #include "host/CVarManagerWrapper.h"
 
 namespace postplay {
-
-// What the page keeps between frames. Everything else is read again from the plug-in
-// object at the start of each frame.
-struct SettingsPageState {
-    char keyBindBuffer[256] = {};                // the key name shown and edited in the bind box
-    bool keyBindEdited = false;                  // the box holds the player's text, not yet the stored key
-    bool workshopAutoScanPending = true;         // one automatic workshop scan per library lifetime
-};
-
-// The library's one page state.
-SettingsPageState& PageState();
-// Back to the state of a freshly loaded library (for programs that load the plug-in many
-// times in one process, such as the test programs).
-void ResetPageState();
 
 namespace page {
 
@@ -58,6 +43,9 @@ void SetCvar(CVarManagerWrapper& cvars, const char* name, const Value& value) {
     CVarWrapper cvar = cvars.getCvar(name);
     if (cvar) cvar.setValue(value);
 }
+
+// "M:SS": 90 gives "1:30", 3600 gives "60:00".
+std::string FormatMinutesSeconds(int seconds);
 
 } // namespace page
 

@@ -1,6 +1,5 @@
-// The match flow's free helpers (the flow itself is PostplayPlugin's, in MatchFlow.cpp).
-// The game it looks at: the online game if there is one, else the current game state;
-// empty when the game handle is empty.
+// What the match flow asks of a game: which one it is in, and what kind of playlist a match
+// belongs to.
 #pragma once
 
 #include <memory>
@@ -10,6 +9,8 @@
 
 namespace postplay {
 
+// The online game if there is one, else the current game state; empty when the game handle
+// is empty.
 ServerWrapper GetCurrentServer(std::shared_ptr<GameWrapper> gameWrapper);
 
 // Playlist classes of the match flow.
