@@ -16,6 +16,7 @@
 #include "base/NarrowPath.h"
 #include "base/SettingTable.h"
 #include "storage/DurableFile.h"
+#include "storage/LineEnd.h"
 
 namespace postplay {
 
@@ -36,12 +37,6 @@ bool DropUnstorableCharacters(std::string& text) {
     return text.size() != before;
 }
 
-// The cfg file is a text file of the platform: CRLF line ends on Windows, LF elsewhere.
-#if defined(_WIN32)
-constexpr const char* kLineEnd = "\r\n";
-#else
-constexpr const char* kLineEnd = "\n";
-#endif
 
 // The cache entry for a variable, with anything a stored line cannot hold left out; says
 // so once, when the text arrives, rather than at every later write.
@@ -271,7 +266,7 @@ std::string PersistentStorage::FileContents() const {
     MutexLock lock(cacheMutex);
     std::string contents;
     for (const auto& [name, cvar] : cache) {
-        contents += fmt::format("{} \"{}\" //{}{}", name, cvar.value, cvar.description, kLineEnd);
+        contents += fmt::format("{} \"{}\" //{}{}", name, cvar.value, cvar.description, kCfgLineEnd);
     }
     return contents;
 }

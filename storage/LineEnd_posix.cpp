@@ -1,0 +1,7 @@
+#include "storage/LineEnd.h"
+
+namespace postplay {
+
+const char* const kCfgLineEnd = "\n";
+
+} // namespace postplay
