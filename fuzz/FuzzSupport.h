@@ -17,6 +17,7 @@
 
 #include "localization/LocalizationManager.h"
 #include "plugin/PluginEntry.h"
+#include "ScratchFolder.h"
 #include "sim/Host.h"
 #include "storage/PersistentStorage.h"
 
@@ -29,61 +30,21 @@ extern "C" const char* __asan_default_options() { return "quarantine_size_mb=16"
 
 namespace fuzz {
 
-// The folder for scratch folders: /dev/shm when there is one (files made and removed for
-// every input cost far less in memory than on a disk), else the system's temporary folder.
-inline std::filesystem::path ScratchParent() {
-    std::error_code error;
-    if (std::filesystem::is_directory("/dev/shm", error) && ::access("/dev/shm", W_OK) == 0) return "/dev/shm";
-    return std::filesystem::temp_directory_path();
-}
-
-// A fresh folder for one run, named after the process, removed when the process ends
-// normally. After a crash it is left behind for inspection (its name is printed at start)
-// until a later run finds its process gone and removes it. Inputs run with its "work"
-// sub-folder as the working folder (see InsideFolder), so relative paths they name land there.
+// The run's scratch folder: the plug-in's home below it, and a "work" folder that inputs run
+// in (see InsideFolder), so relative paths they name land there. After a crash the folder is
+// left behind for inspection (its name is printed at start) until a later run removes it.
 class ScratchFolder {
 public:
     ScratchFolder() {
-        RemoveLeftovers();
-        std::string pattern =
-            (ScratchParent() / ("postplay-fuzz-" + std::to_string(::getpid()) + "-XXXXXX")).string();
-        if (!::mkdtemp(pattern.data())) {
-            std::perror("postplay fuzz: mkdtemp");
-            std::abort();
-        }
-        root = pattern;
         std::filesystem::create_directories(work());
-        std::fprintf(stderr, "postplay fuzz: scratch folder %s\n", root.c_str());
+        std::fprintf(stderr, "postplay fuzz: scratch folder %s\n", folder.path().c_str());
     }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::filesystem::path& path() const { return root; }
-    std::filesystem::path home() const { return root / "home"; }
-    std::filesystem::path work() const { return root / "work"; }
+    const std::filesystem::path& path() const { return folder.path(); }
+    std::filesystem::path home() const { return folder.path() / "home"; }
+    std::filesystem::path work() const { return folder.path() / "work"; }
 
 private:
-    // Removes the scratch folders of runs whose process no longer exists.
-    static void RemoveLeftovers() {
-        const std::string prefix = "postplay-fuzz-";
-        std::error_code error;
-        std::filesystem::directory_iterator entry(ScratchParent(), error);
-        for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
-            const std::string name = entry->path().filename().string();
-            if (name.compare(0, prefix.size(), prefix) != 0) continue;
-            const long pid = std::strtol(name.c_str() + prefix.size(), nullptr, 10);
-            if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
-                std::error_code ignored;
-                std::filesystem::remove_all(entry->path(), ignored);
-            }
-        }
-    }
-
-    std::filesystem::path root;
+    ::ScratchFolder folder{"fuzz"};
 };
 
 // Makes a folder the working folder for the object's lifetime. Only around the code under

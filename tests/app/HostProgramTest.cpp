@@ -58,7 +58,7 @@ protected:
         return file.string();
     }
 
-    TempDir work;
+    ScratchFolder work;
 
 private:
     int runs = 0;

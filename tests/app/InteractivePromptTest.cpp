@@ -111,7 +111,7 @@ private:
 } // namespace
 
 TEST(InteractivePromptTest, CompletesNamesRecallsLinesAcrossRunsAndExplainsTheCommands) {
-    TempDir work;
+    ScratchFolder work;
     const std::string home = (work.path() / "home").string();
     {
         Terminal terminal(home);

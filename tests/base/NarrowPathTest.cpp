@@ -47,7 +47,7 @@ bool MustBeNamed(const std::string& name) {
 // that reads back as another file would load nothing and let defaults overwrite the player's
 // saved settings; when no text can name the file, nothing is given instead.
 TEST(NarrowPathTest, TheHostReadingTheTextReachesTheSameFile) {
-    TempDir dir;
+    ScratchFolder dir;
     for (const std::string& name : {kPlain, kWestern, kCyrillic, kChinese, std::string("back\\slash")}) {
         const fs::path folder = dir.path() / Utf8ToPath(name);
         WriteText(folder / "Postplay.cfg", "saved");

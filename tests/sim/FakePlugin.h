@@ -76,6 +76,6 @@ protected:
         return std::find(texts.begin(), texts.end(), text) != texts.end();
     }
 
-    TempDir home;
+    ScratchFolder home;
     std::unique_ptr<sim::Host> host;
 };

@@ -44,7 +44,7 @@ std::size_t Temporaries(const fs::path& folder) {
 // A second name made for a backup or a synced folder keeps showing the settings: the file
 // is written over, not replaced by a new one.
 TEST(DurableFileTest, AFileWithAnotherHardLinkIsRewrittenUnderBothNames) {
-    TempDir dir;
+    ScratchFolder dir;
     const fs::path file = dir.path() / "cfg" / "Postplay.cfg";
     const fs::path other = dir.path() / "backup" / "Postplay.cfg";
     WriteText(file, "a longer previous text\nover two lines\n");
@@ -122,7 +122,7 @@ private:
 // synced, so that the rename survives a power cut; an earlier write's leftover temporary
 // goes, nothing else. A close that fails leaves the old file.
 TEST(DurableFileTest, SyncsTheNewFileThenTheFolderItWasRenamedIn) {
-    TempDir dir;
+    ScratchFolder dir;
     const fs::path file = dir.path() / "Postplay.cfg";
     for (const char* name : {"Postplay.cfg", "Postplay.cfg.0123abcd0001.tmp", "Postplay.cfg.tmp", "Other.cfg.1.tmp"})
         WriteText(dir.path() / name, "old\n");
@@ -143,7 +143,7 @@ TEST(DurableFileTest, SyncsTheNewFileThenTheFolderItWasRenamedIn) {
 // A folder refusing new files (for want of rights, or read-only) leaves the file to be
 // rewritten in place; any other failure to make the new file is said, the file untouched.
 TEST(DurableFileTest, OnlyAFolderThatRefusesNewFilesLeadsToARewriteInPlace) {
-    TempDir dir;
+    ScratchFolder dir;
     const fs::path file = dir.path() / "Postplay.cfg";
     for (const int refusal : {EACCES, EPERM, EROFS, EEXIST, ENOSPC}) {
         WriteText(file, "old\n");
@@ -163,7 +163,7 @@ TEST(DurableFileTest, OnlyAFolderThatRefusesNewFilesLeadsToARewriteInPlace) {
 // place. As root the folder refuses nothing, so the write runs as the user nobody, the
 // file being theirs.
 TEST(DurableFileTest, AFolderThatRefusesNewFilesHasTheFileRewrittenInPlace) {
-    TempDir dir;
+    ScratchFolder dir;
     const fs::path folder = dir.path() / "cfg";
     const fs::path file = folder / "Postplay.cfg";
     WriteText(file, "the previous, longer text\n");
@@ -192,7 +192,7 @@ TEST(DurableFileTest, AFolderThatRefusesNewFilesHasTheFileRewrittenInPlace) {
 // place, so the group stays.
 TEST(DurableFileTest, OwnerGroupAndModeStayWhoeverWrites) {
     if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another user";
-    TempDir dir;
+    ScratchFolder dir;
     const fs::path players = dir.path() / "players.cfg";
     WriteText(players, "old\n");
     ASSERT_EQ(chown(players.c_str(), kNobody, kNobody), 0);
@@ -232,7 +232,7 @@ TEST(DurableFileTest, AFailingSyncKeepsThePreviousTextAndSaysWhy) {
     const std::string previous = "the previous text\n";
     for (const bool linked : {false, true}) {
         SCOPED_TRACE(linked ? "in place" : "through a new file");
-        TempDir dir;
+        ScratchFolder dir;
         const fs::path file = dir.path() / "Postplay.cfg";
         WriteText(file, previous);
         if (linked) fs::create_hard_link(file, dir.path() / "link.cfg");

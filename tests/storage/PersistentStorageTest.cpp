@@ -321,7 +321,7 @@ bool IsCompleteSettingsFile(const std::string& text) {
 } // namespace
 
 TEST(StorageCrashTest, AWriterKilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
-    TempDir home;
+    ScratchFolder home;
     const fs::path file = home.path() / "cfg" / "Postplay.cfg";
     WriteText(file, kDefaultSettingsFile);
     std::mt19937 random(20240611);

@@ -1,7 +1,6 @@
 #include "HostFixture.h"
 
 #include <algorithm>
-#include <random>
 
 #include "host/CVarManagerWrapper.h"
 #include "localization/LocalizationManager.h"
@@ -9,17 +8,6 @@
 #include "support/TextFiles.h"
 
 using namespace postplay;
-
-TempDir::TempDir() {
-    std::random_device random;
-    dir = std::filesystem::temp_directory_path() / ("postplay-test-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(dir);
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-}
 
 void HostFixture::StartHost(std::optional<std::string> language) {
     sim::HostOptions options;

@@ -12,6 +12,7 @@
 
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
+#include "ScratchFolder.h"
 #include "sim/Host.h"
 #include "training/WorkshopMaps.h"
 
@@ -19,19 +20,6 @@
 inline std::shared_ptr<const postplay::FoundMaps> MapList(std::vector<std::string> entries) {
     return std::make_shared<const postplay::FoundMaps>(std::move(entries));
 }
-
-// A temporary folder removed with the object.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return dir; }
-
-private:
-    std::filesystem::path dir;
-};
 
 class HostFixture : public ::testing::Test {
 protected:
@@ -54,7 +42,7 @@ protected:
     // The cfg file's text once the writes asked for so far are done.
     std::string SettledConfig();
 
-    TempDir home;
+    ScratchFolder home;
     std::filesystem::path homeBelow;             // when set: the host's folder is home.path() / homeBelow
     std::unique_ptr<sim::Host> host;
 

@@ -57,7 +57,7 @@ protected:
         EXPECT_FALSE(host->IsSearching());
     }
 
-    TempDir maps;
+    ScratchFolder maps;
     const std::string folder = maps.path().string();
 };
 
@@ -146,7 +146,7 @@ TEST_F(DestinationLoaderTest, AMapPathThatWouldReadAsMoreThanTheLoadIsNeverExecu
 }
 
 TEST(WorkshopPaths, ReadABackslashAsASeparatorAndTreatErrorsAsUnusable) {
-    TempDir dir;
+    ScratchFolder dir;
     Touch(dir.path() / "Pack" / "Arena.upk");
     const std::string folder = dir.path().string();
 

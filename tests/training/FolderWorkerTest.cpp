@@ -56,7 +56,7 @@ protected:
         worker.Start();
     }
 
-    TempDir dir;
+    ScratchFolder dir;
     std::string folder;
     FolderWorker worker;
     Landings landings;

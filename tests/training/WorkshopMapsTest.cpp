@@ -16,7 +16,7 @@ class FindWorkshopMapsTest : public ::testing::Test {
 protected:
     void AddFile(const std::string& relative) { WriteText(dir.path() / relative, "x"); }
     std::vector<std::string> Scan() { return FindWorkshopMaps(dir.path().string()); }
-    TempDir dir;
+    ScratchFolder dir;
 };
 
 TEST_F(FindWorkshopMapsTest, TakesOneMapFileFromEachSubFolderOnly) {
