@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
