@@ -21,6 +21,7 @@ bool ErrandThread::Post(std::function<void()> job) {
     MutexLock lock(mutex);
     if (stopping || !thread.joinable()) return false;
     jobs.push_back(std::move(job));
+    lock.Unlock();                               // woken after: it need not wait for our lock
     wake.NotifyOne();
     return true;
 }

@@ -46,10 +46,14 @@
 #include "localization/LocalizationManager.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
-#include "plugin/Settings.h"
-#include "settings/PageInternal.h"
 #include "sim/Host.h"
 #include "support/PostplayPluginTestPeer.h"
+#if __has_include("settings/PageState.h")
+#include "settings/PageState.h"
+using namespace postplay;                        // the tree before the plug-in's namespace had none
+#else
+#include "settings/PageInternal.h"
+#endif
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -203,11 +207,11 @@ public:
         options.home = home.path;
         host = std::make_unique<sim::Host>(options);
         LoadPlugin();
-        host->RunLine(SetLine(settings::kWorkshopMapsFolder.name, maps.fast));
-        host->RunLine(settings::kFindWorkshopMapsCommand);
+        host->RunLine(SetLine("pp_workshop_maps_folder", maps.fast));
+        host->RunLine("pp_find_workshop_maps");
         host->Step();                            // the scan lands
-        host->RunLine(SetLine(settings::kWorkshopMapsFolder.name, maps.slow));
-        host->RunLine(std::string(settings::kMode.name) + " workshop");
+        host->RunLine(SetLine("pp_workshop_maps_folder", maps.slow));
+        host->RunLine(std::string("pp_mode workshop"));
         NeverWaitForBackgroundWork(*host);
         ResetPageState();
         CreateContext();
@@ -361,7 +365,7 @@ void b_folder_typed(benchmark::State& state) {
     Samples samples;
     for (auto _ : state) {
         // Back to the plain spelling, then into the box at the end of its text.
-        bench.Host().RunLine(SetLine(settings::kWorkshopMapsFolder.name, plain));
+        bench.Host().RunLine(SetLine("pp_workshop_maps_folder", plain));
         ImGui::ClearActiveID();                  // the box takes the stored text when it is clicked again
         bench.MouseDown(spots->folderBox);
         bench.MouseUp();
@@ -397,7 +401,7 @@ void d_scan_command(benchmark::State& state) {
     Samples samples;
     for (auto _ : state) {
         scans.Mark();
-        samples.Add(TimeMicros([&] { bench.Host().RunLine(settings::kFindWorkshopMapsCommand); }));
+        samples.Add(TimeMicros([&] { bench.Host().RunLine("pp_find_workshop_maps"); }));
         samples.Expect(scans.Asked());
     }
     samples.Report(state, bench.QueryMs());
@@ -440,7 +444,7 @@ void g_unload_during_scan(benchmark::State& state) {
     Samples samples;
     for (auto _ : state) {
         if (!bench.Host().HasPlugin()) bench.LoadPlugin();
-        std::thread console([&] { bench.Host().RunLine(settings::kFindWorkshopMapsCommand); });
+        std::thread console([&] { bench.Host().RunLine("pp_find_workshop_maps"); });
         std::this_thread::sleep_for(walkUnderWay);
         samples.Add(TimeMicros([&] {
             console.join();
@@ -456,7 +460,7 @@ void PausedFrames(benchmark::State& state, bool change) {
     StepBench bench(MapCount(state));
     if (!Ready(state, bench)) return;
     const auto pause = std::chrono::milliseconds(state.range(1));
-    CVarWrapper delay = bench.Plugin().cvarManager->getCvar(settings::kRequeueDelay.name);
+    CVarWrapper delay = bench.Plugin().cvarManager->getCvar("pp_requeue_delay");
     int value = 5;
     Samples samples;
     for (auto _ : state) {

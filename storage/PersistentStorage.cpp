@@ -15,6 +15,7 @@
 #include "base/Log.h"
 #include "base/NarrowPath.h"
 #include "base/SettingTable.h"
+#include "base/ThreadPriority.h"
 #include "storage/DurableFile.h"
 #include "storage/LineEnd.h"
 
@@ -195,6 +196,7 @@ std::uint64_t PersistentStorage::RequestWrite() {
         return ticket;
     }
     StartWriterLocked();
+    lock.Unlock();                               // woken after: it need not wait for our lock
     writeWanted.NotifyOne();
     return ticket;
 }
@@ -225,6 +227,7 @@ void PersistentStorage::WaitForPendingWrites() {
 // Runs until StopWriter, then finishes what is pending. Every request made before a write
 // starts is covered by it, because a request is made after its value is in the cache.
 void PersistentStorage::WriterLoop() {
+    LowerThisThreadsPriority();
     MutexLock lock(writeMutex);
     for (;;) {
         while (!stopping && requestedWrites == completedWrites) writeWanted.Wait(lock);

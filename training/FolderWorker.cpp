@@ -51,19 +51,20 @@ void FolderWorker::Check(std::string folder, CheckLanding land) {
 
 std::uint64_t FolderWorker::AskOrdered(Request request) {
     std::optional<Request> superseded;           // dropped after the lock, with its work
+    std::uint64_t ticket = 0;
     {
         MutexLock lock(mutex);
-        request.ticket = ++ticketsIssued;
-        latestTicket = request.ticket;           // a running walk stops at its next query
-        if (stopping) return request.ticket;     // after the unload: dropped, with its work
+        ticket = request.ticket = ++ticketsIssued;
+        latestTicket = ticket;                   // a running walk stops at its next query
+        if (stopping) return ticket;             // after the unload: dropped, with its work
         if (!inline_) {
             superseded.swap(ordered);
             ordered = std::move(request);
+            lock.Unlock();                       // woken after: it need not wait for our lock
             wake.NotifyAll();
-            return ticketsIssued;
+            return ticket;
         }
     }
-    const std::uint64_t ticket = request.ticket;
     Serve(std::move(request));
     return ticket;
 }
@@ -74,6 +75,7 @@ void FolderWorker::Enqueue(Request request) {
         if (stopping) return;
         if (!inline_) {
             checks.push_back(std::move(request));
+            lock.Unlock();
             wake.NotifyAll();
             return;
         }
@@ -86,6 +88,7 @@ std::optional<FolderState> FolderWorker::StatusForFrame(const std::string& folde
     const Clock::time_point now = Clock::now();
     std::optional<Request> ask;
     std::optional<Request> superseded;
+    bool asked = false;
     {
         MutexLock lock(mutex);
         const bool listChanged = listVersion != seenListVersion;
@@ -98,10 +101,15 @@ std::optional<FolderState> FolderWorker::StatusForFrame(const std::string& folde
             } else {
                 superseded.swap(status);
                 status = std::move(request);
-                wake.NotifyAll();
+                asked = true;
             }
         }
-        if (!ask) return KnownStateLocked(folder);
+        if (!ask) {
+            const std::optional<FolderState> known = KnownStateLocked(folder);
+            lock.Unlock();
+            if (asked) wake.NotifyAll();
+            return known;
+        }
     }
     Serve(std::move(*ask));                      // no thread: checked here
     MutexLock lock(mutex);
@@ -134,6 +142,7 @@ void FolderWorker::Release(std::shared_ptr<const void> old) {
     MutexLock lock(mutex);
     if (inline_ || stopping) return;             // `old` goes here, with the caller's reference
     graveyard.push_back(std::move(old));
+    lock.Unlock();
     wake.NotifyAll();
 }
 
