@@ -1,6 +1,6 @@
 // The plug-in's own time in each step that touches the workshop folder, with 100 and 10,000
-// maps. scripts/bench-scan-steps.sh runs it with scripts/slow_fs_shim.c in front of the C
-// library, so that every query of the maps folder waits SLOW_FS_DELAY_MS; run on its own,
+// maps. scripts/bench-scan-steps.sh runs it with tests/support/FileSystemShim.c in front of the
+// C library, so that every query of the maps folder waits FS_SHIM_SLOW_MS; run on its own,
 // the folder answers as fast as the disk does. The same source builds against the tree
 // before the folder worker existed, so the script can compare the two in one run.
 //
@@ -117,7 +117,7 @@ void StopScans(PostplayPlugin&) {}
 void LandBackgroundWork(sim::Host&) {}
 #endif
 
-// The folder's name holds the text the runner script hands the shim as SLOW_FS_MARKER.
+// The folder's name holds the text the runner script hands the shim as FS_SHIM_SLOW.
 constexpr const char* kSlowName = "slow-drive-maps";
 constexpr int kEndKey = 1;                       // the key index Dear ImGui's End is mapped to
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The plug-in's own time in each step that touches the workshop folder (bench/scan_steps.cpp),
 # at 100 and 10,000 maps, with every query of the maps folder taking 0, 20 or 200 ms more
-# (scripts/slow_fs_shim.c in front of the C library; 0 ms runs without it, on the plain disk).
+# (tests/support/FileSystemShim.c in front of the C library; 0 ms runs without it, on the plain disk).
 #
 #     scripts/bench-scan-steps.sh [OLD_SOURCE_DIR]
 #
@@ -40,15 +40,15 @@ if [ -n "$old_source" ]; then
     cp -p bench/scan_steps.cpp "$old_copy/bench/"
     build "$old_copy" "$build_dir/old-tree/build"
 fi
-shim=$PWD/$build_dir/bench-shim/libslowfs.so
-cc -shared -fPIC -O2 -Wall -Werror -o "$shim" scripts/slow_fs_shim.c -ldl
+shim=$PWD/$build_dir/bench-shim/libfsshim.so
+cc -shared -fPIC -O2 -Wall -Werror -o "$shim" tests/support/FileSystemShim.c -ldl
 
 run() { # TREE DELAY_MS FILTER MIN_SECONDS
     local program=$build_dir/bench/bench_scan_steps preload=
     [ "$1" = old ] && program=$build_dir/old-tree/build/bench/bench_scan_steps
     [ "$2" -gt 0 ] && preload=$shim
     echo "$1 tree, $2 ms a query: $3" >&2
-    SLOW_FS_MARKER=slow-drive-maps SLOW_FS_DELAY_MS=$2 LD_PRELOAD=$preload "$program" \
+    FS_SHIM_SLOW=slow-drive-maps FS_SHIM_SLOW_MS=$2 LD_PRELOAD=$preload "$program" \
         --benchmark_filter="$3" --benchmark_min_time="$4" \
         --benchmark_out="$results/$1-$2-$(echo "$3" | tr -c 'a-z0-9' _).csv" --benchmark_out_format=csv \
         >>"$results/$1.log" 2>&1

@@ -33,7 +33,7 @@ build_dir=${SOAK_BUILD_DIR:-build}
 [ -f "$build_dir/CMakeCache.txt" ] || cmake -S . -B "$build_dir" -G Ninja >/dev/null
 cmake --build "$build_dir" -j 2 --target postplay-host postplay
 mkdir -p "$build_dir/soak"
-cc -shared -fPIC -O2 -Wall -o "$build_dir/soak/libsoakfault.so" scripts/soak_fault_shim.c -ldl
+cc -shared -fPIC -O2 -Wall -o "$build_dir/soak/libsoakfault.so" tests/support/FileSystemShim.c -ldl
 
 # ThreadSanitizer cannot map its shadow memory when the kernel randomizes addresses with many
 # bits: its hosts run with address randomization off.

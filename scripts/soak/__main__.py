@@ -20,7 +20,7 @@ def arguments_parser():
     parser.add_argument("--kills", type=int, default=0, help="kill the host this many times while it writes")
     parser.add_argument("--faults", action="store_true", help="inject file-system faults")
     parser.add_argument("--host", default="build/postplay-host", help="the host program")
-    parser.add_argument("--shim", help="the fault library (scripts/soak_fault_shim.c built)")
+    parser.add_argument("--shim", help="the fault library (tests/support/FileSystemShim.c built)")
     parser.add_argument("--jobs", type=int, default=2, help="hosts run at once (default 2)")
     parser.add_argument("--timeout", type=int, default=120, help="seconds one host run may take")
     return parser

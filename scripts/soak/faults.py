@@ -1,5 +1,5 @@
 """File-system faults: the cfg writes and the workshop scan fail through the fault library
-(scripts/soak_fault_shim.c, put in front of the C library) and through real link loops,
+(tests/support/FileSystemShim.c, put in front of the C library) and through real link loops,
 over-long names, a read-only file and a folder in the file's place. Each failure must give one
 log line that says why, keep the previous file, and raise nothing into the host. Files that
 must be saved in place (a second hard link, a read-only cfg folder) or keep another owner are
@@ -32,7 +32,7 @@ CFG_LINK = "Postplay-link.cfg"    # a second name of the cfg file, in the workin
 class FaultCase:
     name: str
     kind: str                               # "storage" or "scan"
-    fault: Optional[str] = None             # SOAK_FAULT for the shim, or None for a real fault
+    fault: Optional[str] = None             # FS_SHIM_FAULT for the shim, or None for a real fault
     prepare: Optional[Callable] = None      # makes a real fault in the working folder
     reason: Optional[str] = None            # what the log line must say
     saved: Optional[Callable] = None        # storage cases the file must be saved through: checks what
@@ -194,7 +194,7 @@ def fault_env(case, shim, fault_log):
     if not case.fault:
         return {}
     asan = os.environ.get("ASAN_OPTIONS", "")
-    return {"LD_PRELOAD": shim, "SOAK_FAULT": case.fault, "SOAK_FAULT_LOG": fault_log,
+    return {"LD_PRELOAD": shim, "FS_SHIM_FAULT": case.fault, "FS_SHIM_FAULT_LOG": fault_log,
             "ASAN_OPTIONS": (asan + ":" if asan else "") + "verify_asan_link_order=0"}
 
 

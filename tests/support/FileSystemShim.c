@@ -1,7 +1,14 @@
-/* File-system faults for scripts/soak (the soak driver), put in front of the C library with LD_PRELOAD.
+/* A file system that fails or answers slowly, put in front of the C library with LD_PRELOAD:
+ * the soak runs' faults (scripts/soak) and the benchmarks' slow drive (bench/scan_steps.cpp).
  *
- * SOAK_FAULT="CALL:ERRNO:TEXT[:SKIP]" makes one kind of call fail with ERRNO when the path
- * it names holds TEXT, after the first SKIP such calls (default 0) went through:
+ * Slow mode: FS_SHIM_SLOW=TEXT makes every status query (stat, lstat, fstatat, statx and their
+ * 64-bit names) and every opening (open, openat, opendir) of a path that holds TEXT wait
+ * FS_SHIM_SLOW_MS milliseconds (default 200) before it is made, as a network drive or a disk
+ * spinning up would answer. The standard library's file-system calls of glibc 2.33 and later
+ * reach stat and lstat by name and list folders through open or openat with O_DIRECTORY.
+ *
+ * Fault mode: FS_SHIM_FAULT="CALL:ERRNO:TEXT[:SKIP]" makes one kind of call fail with ERRNO
+ * when the path it names holds TEXT, after the first SKIP such calls (default 0) went through:
  *
  *   create   opening a file for writing (fopen, open, openat with write access)
  *   write    write() on a file opened for writing through a matching path
@@ -13,7 +20,9 @@
  *
  * SKIP counts only the calls that name a path (not write, sync or fchown). ERRNO is ENOSPC,
  * EACCES, EPERM, EROFS, ELOOP, ENAMETOOLONG or EIO. Every failure made is counted in
- * the file SOAK_FAULT_LOG names (one line each), so the driver knows a fault was hit.
+ * the file FS_SHIM_FAULT_LOG names (one line each), so the driver knows a fault was hit.
+ *
+ * Without either variable nothing changes.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -25,6 +34,7 @@
 #include <string.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <time.h>
 #include <unistd.h>
 
 enum call { CALL_NONE, CALL_CREATE, CALL_WRITE, CALL_SYNC, CALL_CHOWN, CALL_RENAME, CALL_OPENDIR, CALL_STAT };
@@ -41,7 +51,7 @@ static unsigned char doomed_fds[MAX_FDS];     /* files whose writes, syncs or fc
 
 static void configure(void) {
     if (__atomic_load_n(&configured, __ATOMIC_ACQUIRE)) return;
-    const char *choice = getenv("SOAK_FAULT");
+    const char *choice = getenv("FS_SHIM_FAULT");
     if (choice) {
         char copy[640];
         snprintf(copy, sizeof copy, "%s", choice);
@@ -71,8 +81,19 @@ static void configure(void) {
     __atomic_store_n(&configured, 1, __ATOMIC_RELEASE);
 }
 
+/* Slow mode: waits before a query of a matching path. */
+static void slow_down(const char *path) {
+    const char *match = getenv("FS_SHIM_SLOW");
+    if (!match || !*match || !path || !strstr(path, match)) return;
+    const char *delay = getenv("FS_SHIM_SLOW_MS");
+    long milliseconds = delay ? atol(delay) : 200;
+    struct timespec wait = {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    while (nanosleep(&wait, &wait) != 0) {
+    }
+}
+
 static void note_fault(const char *what, const char *path) {
-    const char *log = getenv("SOAK_FAULT_LOG");
+    const char *log = getenv("FS_SHIM_FAULT_LOG");
     if (!log) return;
     char line[1200];
     int length = snprintf(line, sizeof line, "%s %s %s\n", what, strerror(fault_errno), path ? path : "");
@@ -150,6 +171,7 @@ typedef int (*file_opener_at)(int, const char *, int, ...);
 
 /* Either `real` (a path) or `real_at` (a folder and a path) opens the file. */
 static int open_file(file_opener real, file_opener_at real_at, int dirfd, const char *path, int flags, mode_t mode) {
+    slow_down(path);
     if ((flags & O_DIRECTORY) && should_fail(CALL_OPENDIR, path)) return refuse("opendir", path);
     if (!(flags & O_DIRECTORY) && writes_flags(flags) && should_fail(CALL_CREATE, path))
         return refuse("create", path);
@@ -201,6 +223,7 @@ int openat64(int dirfd, const char *path, int flags, ...) {
 #include <dirent.h>
 DIR *opendir(const char *path) {
     REAL(DIR *, "opendir", (const char *));
+    slow_down(path);
     if (should_fail(CALL_OPENDIR, path)) {
         refuse("opendir", path);
         return NULL;
@@ -279,36 +302,49 @@ int rename(const char *from, const char *to) {
 
 int stat(const char *path, struct stat *status) {
     REAL(int, "stat", (const char *, struct stat *));
+    slow_down(path);
     if (should_fail(CALL_STAT, path)) return refuse("stat", path);
     return real(path, status);
 }
 
 int lstat(const char *path, struct stat *status) {
     REAL(int, "lstat", (const char *, struct stat *));
+    slow_down(path);
     if (should_fail(CALL_STAT, path)) return refuse("stat", path);
     return real(path, status);
 }
 
 int fstatat(int dirfd, const char *path, struct stat *status, int flags) {
     REAL(int, "fstatat", (int, const char *, struct stat *, int));
+    slow_down(path);
     if (should_fail(CALL_STAT, path)) return refuse("stat", path);
     return real(dirfd, path, status, flags);
 }
 
 int stat64(const char *path, struct stat64 *status) {
     REAL(int, "stat64", (const char *, struct stat64 *));
+    slow_down(path);
     if (should_fail(CALL_STAT, path)) return refuse("stat", path);
     return real(path, status);
 }
 
 int lstat64(const char *path, struct stat64 *status) {
     REAL(int, "lstat64", (const char *, struct stat64 *));
+    slow_down(path);
     if (should_fail(CALL_STAT, path)) return refuse("stat", path);
     return real(path, status);
 }
 
 int fstatat64(int dirfd, const char *path, struct stat64 *status, int flags) {
     REAL(int, "fstatat64", (int, const char *, struct stat64 *, int));
+    slow_down(path);
     if (should_fail(CALL_STAT, path)) return refuse("stat", path);
     return real(dirfd, path, status, flags);
+}
+
+int statx(int dirfd, const char *path, int flags, unsigned int mask, struct statx *status) {
+    REAL(int, "statx", (int, const char *, int, unsigned int, struct statx *));
+    slow_down(path);
+    if (should_fail(CALL_STAT, path)) return refuse("stat", path);
+    return real(dirfd, path, flags, mask, status);
 }
