@@ -127,7 +127,7 @@ public:
         Unload();
         // The localization manager outlives the plug-in and keeps the storage, which writes
         // the file once more when released: let that happen now, while this host is alive.
-        LocalizationManager::GetInstance()->persistentStorage.reset();
+        postplay::LocalizationManager::GetInstance()->persistentStorage.reset();
         host.reset();
         deleteMe();
     }
