@@ -5,13 +5,13 @@
 
 #include <filesystem>
 #include <memory>
-#include <random>
 #include <string>
 
 #include "localization/LocalizationManager.h"
 #include "plugin/PluginEntry.h"
 #include "sim/Host.h"
 #include "storage/PersistentStorage.h"
+#include "support/ScratchFolder.h"
 
 using namespace postplay;
 
@@ -23,11 +23,8 @@ namespace {
 class BenchHost {
 public:
     explicit BenchHost(bool withPlugin) {
-        std::random_device random;
-        home = fs::temp_directory_path() / ("postplay-bench-" + std::to_string(random()));
-        fs::create_directories(home);
         sim::HostOptions options;
-        options.home = home;
+        options.home = home.path();
         host = std::make_unique<sim::Host>(options);
         if (withPlugin) host->LoadPlugin(&getPlugin, &deleteMe);
         host->Advance(1.0);  // past the stored settings' load
@@ -37,15 +34,13 @@ public:
         if (host->HasPlugin()) host->UnloadPlugin();
         LocalizationManager::GetInstance()->persistentStorage.reset();
         host.reset();
-        std::error_code ignored;
-        fs::remove_all(home, ignored);
     }
 
     sim::Host& operator*() { return *host; }
     sim::Host* operator->() { return host.get(); }
 
 private:
-    fs::path home;
+    ScratchFolder home{"bench"};
     std::unique_ptr<sim::Host> host;
 };
 

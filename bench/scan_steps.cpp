@@ -42,7 +42,8 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
-#include "ScratchFolder.h"
+#include "support/HeadlessImGui.h"
+#include "support/ScratchFolder.h"
 #include "localization/LocalizationManager.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
@@ -144,8 +145,8 @@ const MapsFolder& MapsFolderOf(int count) {
     static std::map<int, MapsFolder> made;
     auto found = made.find(count);
     if (found != made.end()) return found->second;
-    MapsFolder folder{root.path / ("maps-" + std::to_string(count)),
-                      root.path / (std::string(kSlowName) + "-" + std::to_string(count))};
+    MapsFolder folder{root.path() / ("maps-" + std::to_string(count)),
+                      root.path() / (std::string(kSlowName) + "-" + std::to_string(count))};
     for (int i = 0; i < count; ++i) {
         const fs::path map = folder.fast / ("Map" + std::to_string(i));
         fs::create_directories(map);
@@ -204,7 +205,7 @@ class StepBench {
 public:
     explicit StepBench(int mapCount) : maps(MapsFolderOf(mapCount)) {
         sim::HostOptions options;
-        options.home = home.path;
+        options.home = home.path();
         host = std::make_unique<sim::Host>(options);
         LoadPlugin();
         host->RunLine(SetLine("pp_workshop_maps_folder", maps.fast));
@@ -214,7 +215,7 @@ public:
         host->RunLine(std::string("pp_mode workshop"));
         NeverWaitForBackgroundWork(*host);
         ResetPageState();
-        CreateContext();
+        imgui.Io().KeyMap[ImGuiKey_End] = kEndKey;
         queryMs = QueryMilliseconds(maps.slow);
         // The folder's first status check lands beside these frames.
         const auto warmUp = std::chrono::duration<double, std::milli>(std::max(50.0, 3.0 * queryMs));
@@ -223,7 +224,6 @@ public:
     }
 
     ~StepBench() {
-        ImGui::DestroyContext(context);
         if (host->HasPlugin()) host->UnloadPlugin();
     }
 
@@ -244,15 +244,13 @@ public:
 
     // One frame of the host's settings window; only `alsoTimed` and the page are timed.
     double PageFrame(const std::function<void()>& alsoTimed = {}) {
-        ImGui::NewFrame();
-        ImGui::SetNextWindowSize(ImVec2(800.0f, 600.0f));
-        ImGui::Begin("Postplay");
-        const double micros = TimeMicros([&] {
-            if (alsoTimed) alsoTimed();
-            Plugin().RenderSettings();
+        double micros = 0.0;
+        imgui.PageFrame([&] {
+            micros = TimeMicros([&] {
+                if (alsoTimed) alsoTimed();
+                Plugin().RenderSettings();
+            });
         });
-        ImGui::End();
-        ImGui::Render();
         return micros;
     }
 
@@ -285,22 +283,10 @@ public:
     std::optional<Spots> Locate();
 
 private:
-    void CreateContext() {
-        context = ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.DisplaySize = ImVec2(1280.0f, 800.0f);
-        io.DeltaTime = 1.0f / 60.0f;
-        io.IniFilename = nullptr;
-        io.KeyMap[ImGuiKey_End] = kEndKey;
-        unsigned char* pixels = nullptr;
-        int width = 0, height = 0;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
-    }
-
-    ScratchFolder home{"home"};
+    ScratchFolder home{"bench"};
+    HeadlessImGui imgui;
     const MapsFolder& maps;
     std::unique_ptr<sim::Host> host;
-    ImGuiContext* context = nullptr;
     double queryMs = 0.0;
 };
 

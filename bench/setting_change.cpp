@@ -9,7 +9,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "ScratchFolder.h"
+#include "support/ScratchFolder.h"
 #include "host/CVarManagerWrapper.h"
 #include "localization/LocalizationManager.h"
 #include "plugin/PluginEntry.h"
@@ -28,9 +28,9 @@ double Percentile(std::vector<double> samples, double fraction) {
 }
 
 void BM_PageSideSettingChange(benchmark::State& state) {
-    const ScratchFolder home("change");
+    const ScratchFolder home("bench");
     sim::HostOptions options;
-    options.home = home.path;
+    options.home = home.path();
     std::vector<double> micros;
     {
         sim::Host host(options);

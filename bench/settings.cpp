@@ -9,7 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "localization/LocalizationManager.h"
-#include "ScratchFolder.h"
+#include "support/ScratchFolder.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
@@ -27,15 +27,15 @@ const fs::path& MapTree(int count) {
     static std::map<int, std::unique_ptr<ScratchFolder>> trees;
     auto& tree = trees[count];
     if (!tree) {
-        tree = std::make_unique<ScratchFolder>("maps" + std::to_string(count));
+        tree = std::make_unique<ScratchFolder>("bench-maps");
         for (int i = 0; i < count; ++i) {
-            const fs::path folder = tree->path / ("Map" + std::to_string(i));
+            const fs::path folder = tree->path() / ("Map" + std::to_string(i));
             fs::create_directory(folder);
             std::ofstream(folder / "readme.txt") << "notes";
             std::ofstream(folder / ("Map" + std::to_string(i) + ".upk")) << "map";
         }
     }
-    return tree->path;
+    return tree->path();
 }
 
 void BM_Translate(benchmark::State& state, const char* locale, const char* key) {
@@ -69,9 +69,9 @@ void BM_PlainDirectoryWalk(benchmark::State& state) {
 BENCHMARK(BM_PlainDirectoryWalk)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 void BM_WriteSettingsFile(benchmark::State& state) {
-    ScratchFolder home("home");
+    ScratchFolder home("bench");
     sim::HostOptions options;
-    options.home = home.path;
+    options.home = home.path();
     {
         sim::Host host(options);
         host.LoadPlugin(&getPlugin, &deleteMe);

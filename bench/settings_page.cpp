@@ -9,7 +9,8 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
-#include "ScratchFolder.h"
+#include "support/HeadlessImGui.h"
+#include "support/ScratchFolder.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
@@ -26,11 +27,11 @@ class PageBench {
 public:
     explicit PageBench(int mapCount = 1000) {
         sim::HostOptions options;
-        options.home = home.path;
+        options.home = home.path();
         host = std::make_unique<sim::Host>(options);
         host->LoadPlugin(&getPlugin, &deleteMe);
         host->Advance(1.0);
-        const fs::path maps = home.path / "maps";
+        const fs::path maps = home.path() / "maps";
         for (int i = 0; i < mapCount; ++i) {
             const fs::path folder = maps / ("Map" + std::to_string(i));
             fs::create_directories(folder);
@@ -40,32 +41,16 @@ public:
         host->RunLine("pp_find_workshop_maps");
         host->RunLine("pp_custom_training_pack_code ABCD-1234-EFGH-5678");
 
-        context = ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.DisplaySize = ImVec2(1280.0f, 800.0f);
-        io.DeltaTime = 1.0f / 60.0f;
-        io.IniFilename = nullptr;
-        unsigned char* pixels = nullptr;
-        int width = 0, height = 0;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
     }
 
-    ~PageBench() {
-        ImGui::DestroyContext(context);
-        host->UnloadPlugin();
-    }
+    ~PageBench() { host->UnloadPlugin(); }
 
     void SetMode(const char* mode) { host->RunLine(std::string("pp_mode ") + mode); }
 
     // One frame of the host's settings window; `page` draws inside it.
     template <typename Page>
     void Frame(Page&& page) {
-        ImGui::NewFrame();
-        ImGui::SetNextWindowSize(ImVec2(800.0f, 600.0f));
-        ImGui::Begin("Postplay");
-        page();
-        ImGui::End();
-        ImGui::Render();
+        imgui.PageFrame(page);
     }
 
     void PageFrame() {
@@ -90,9 +75,9 @@ public:
 private:
     PostplayPlugin& Plugin() { return *PluginSingleton(); }
 
-    ScratchFolder home{"home"};
+    ScratchFolder home{"bench"};
     std::unique_ptr<sim::Host> host;
-    ImGuiContext* context = nullptr;
+    HeadlessImGui imgui;
 };
 
 void BM_EmptyFrame(benchmark::State& state) {

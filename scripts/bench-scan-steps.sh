@@ -37,7 +37,19 @@ if [ -n "$old_source" ]; then
     mkdir -p "$old_copy"
     # tar keeps the files' times, so a second run rebuilds only what changed.
     (cd "$old_source" && tar -cf - --exclude=./.git --exclude='./build*' .) | tar -xf - -C "$old_copy"
+    # That tree's own benchmarks give way to this one, built with the support it needs.
+    mkdir -p "$old_copy/bench/support"
     cp -p bench/scan_steps.cpp "$old_copy/bench/"
+    cp -p tests/support/{ScratchFolder,HeadlessImGui}.{h,cpp} tests/support/Processes{.h,_posix.cpp} \
+        "$old_copy/bench/support/"
+    cat >"$old_copy/bench/CMakeLists.txt" <<'CMAKE'
+add_executable(bench_scan_steps scan_steps.cpp support/ScratchFolder.cpp support/Processes_posix.cpp
+  support/HeadlessImGui.cpp)
+target_include_directories(bench_scan_steps PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests
+  ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/support)
+target_link_libraries(bench_scan_steps PRIVATE postplay_objects pluginsdk PkgConfig::IMGUI benchmark::benchmark
+  benchmark::benchmark_main)
+CMAKE
     build "$old_copy" "$build_dir/old-tree/build"
 fi
 shim=$PWD/$build_dir/bench-shim/libfsshim.so

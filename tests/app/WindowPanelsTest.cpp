@@ -19,6 +19,7 @@
 #include "settings/PageState.h"
 #include "settings/PageWidgets.h"
 #include "support/HostFixture.h"
+#include "support/HeadlessImGui.h"
 
 using namespace postplay;
 
@@ -32,15 +33,8 @@ class WindowPanelsTest : public HostFixture {
 protected:
     void SetUp() override {
         LoadPlugin();
-        context = ImGui::CreateContext();
-        ImGuiIO& io = ImGui::GetIO();
-        io.IniFilename = nullptr;
-        io.DisplaySize = ImVec2(1280, 800);
-        io.DeltaTime = 1.0f / 60;
-        io.KeyMap[ImGuiKey_Enter] = kEnterKey;
-        unsigned char* pixels = nullptr;
-        int width = 0, height = 0;
-        io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
+        imgui = std::make_unique<HeadlessImGui>();
+        imgui->Io().KeyMap[ImGuiKey_Enter] = kEnterKey;
         panels = std::make_unique<app::WindowPanels>(*host);
         Frame();  // the console input asks for the keyboard focus
         Frame();  // and has it from this frame on
@@ -48,29 +42,27 @@ protected:
 
     void TearDown() override {
         panels.reset();
-        ImGui::DestroyContext(context);
+        imgui.reset();
         HostFixture::TearDown();
     }
 
     void Frame() {
-        ImGui::NewFrame();
-        panels->Draw();
-        ImGui::Render();
-        ImGui::GetIO().KeysDown[kEnterKey] = false;
+        imgui->Frame([this] { panels->Draw(); });
+        imgui->Io().KeysDown[kEnterKey] = false;
     }
 
     // Types `text` into the focused console input and presses Enter; returns whether the
     // host had run the line by the end of the frame.
     bool TypeLine(const std::string& text) {
-        ImGui::GetIO().AddInputCharactersUTF8(text.c_str());
+        imgui->Io().AddInputCharactersUTF8(text.c_str());
         Frame();
-        ImGui::GetIO().KeysDown[kEnterKey] = true;
+        imgui->Io().KeysDown[kEnterKey] = true;
         const std::size_t before = host->Lines().size();
         Frame();
         return host->Lines().size() != before;
     }
 
-    ImGuiContext* context = nullptr;
+    std::unique_ptr<HeadlessImGui> imgui;
     std::unique_ptr<app::WindowPanels> panels;
 };
 
@@ -221,7 +213,7 @@ TEST_P(SettingsPageLayout, EveryItemEndsInsideItsColumn) {
     EXPECT_EQ(settings->ScrollMax.x, 0.0f) << "the page is wider than the window";
 
     // Too narrow for the page beside the other panels: the page takes the width first.
-    ImGui::GetIO().DisplaySize = ImVec2(900, 600);
+    imgui->Io().DisplaySize = ImVec2(900, 600);
     for (int frame = 0; frame < 2; ++frame) DrawEveryItem();
     ExpectEveryItemInsideItsColumn();
     EXPECT_EQ(settings->ScrollMax.x, 0.0f) << "at 900x600 the page is wider than the window";
