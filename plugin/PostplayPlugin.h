@@ -1,19 +1,9 @@
-// The plug-in object. It owns the match flow, the storage handle and the setting cells,
-// and runs the fixed load sequence in onLoad:
-//   1. globalCvarManager, the toast texture "postplay_logo";
-//   2. _InitializeManagers: storage, game event manager, localization;
-//   3. _InitializeValues: the setting cells with their start values;
-//   4. _RegisterCVars, _RegisterNotifiers: console variables and commands;
-//   5. _InitializeCore: the MMR notifier and the match-flow callbacks.
-// Every setting lives in a console variable; the cells are typed copies kept in step by
-// the variables' change callbacks, read by the match flow and the settings page.
-//
-// Threads: the README's "Threads" section describes the two threads and what runs on each.
-// Here: the cells are atomics or guarded texts (plugin/SharedCells.h), RenderSettings and
-// its panels run on the rendering thread, and transitionPending is the game thread's alone.
-//
-// Host callbacks hold plain pointers to this object. Timers and jobs that could outlive
-// it also capture LifetimeToken() and do nothing once the token has expired.
+// The plug-in object: it owns the match flow, the storage handle, the setting cells and
+// the worker threads, and runs the fixed load sequence in onLoad (manager set-up, worker
+// start, cells, variables, commands, match-flow callbacks). The cells are typed copies of
+// the console variables, kept in step by their change callbacks. Host callbacks hold plain
+// pointers to this object; deferred ones also capture LifetimeToken() and do nothing once
+// it has expired, because the object may be gone by the time they run.
 #pragma once
 
 #include <atomic>

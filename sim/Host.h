@@ -1,51 +1,9 @@
 // The simulated host: the model behind the host interface (host/), driven by the host
-// program and by tests. One Host exists at a time per process, as the game does; the
-// host interface's wrappers reach it through Host::Current().
-//
-// Threads, as in the game: a game thread and a rendering side that draws the settings page
-// (README.md, "Threads", describes the design). Which thread may call which function, and
-// what each of the host's locks guards, is said beside the state in sim/HostImpl.h. The
-// clock is simulated and moves only through Advance().
-//
-// Handles: a wrapper's memory_address is an opaque key that the host resolves on every
-// call. Keys are never reused (not even across hosts), so an empty or stale handle (a
-// removed variable, a game that was left, the handles of an unloaded plug-in) answers with
-// defaults and registers nothing: empty texts, false, empty handles, playlist id -1, team
-// number 255. The one exception is CVarManagerWrapper::log, which still prints, so that lines
-// a plug-in writes while going away are not lost.
-//
-// Plug-in code (onLoad, hooks, timers, jobs, notifiers, variable callbacks, MMR notifiers,
-// RenderSettings) always runs inside try/catch: an exception prints
-// "Exception in plug-in code: WHAT" and the host goes on. sim_reload typed while plug-in code
-// is running (a notifier executing it) waits for the next step, so the plug-in is never
-// destroyed under its own call.
-//
-// Timers: SetTimeout and Execute never run inside the scheduling call. One Step (or one
-// instant of Advance) stops after 100000 runs with one line, so a callback that keeps
-// rescheduling itself for "now" cannot hang the host. The running match's once-a-second
-// game-time update goes through the same queue but is not counted by PendingTimers.
-//
-// Console variables: a variable with a range is numeric, and holds whole numbers when its
-// default and its bounds are whole. A text set on it (typed, from a cfg file or through
-// setValue) must be a number as a whole (strtod's forms, finite, no blank around it): any
-// other text is refused with one line, NAME: "TEXT" is not a number; the value stays "VALUE",
-// and the variable keeps its value. A number within the range (and whole, where whole
-// numbers are held) is stored as typed; any other is stored as the shortest text of the
-// number used ("900", "0.5"), with one line: NAME: TEXT is outside its range (RANGE); set
-// to N, or NAME: TEXT is not a whole number; set to N. A default is taken by the same rule,
-// silently. Callbacks run inside setValue, after the value is stored, in registration order,
-// only when the stored text changed.
-//
-// Console: sim_file and sim_dir take the rest of the whole line as their path (';', '//' and
-// quotes included, one pair of quotes around the whole path taken off), so scripts can
-// create files with any name; sim_render_do takes the rest of the whole line as the line it
-// hands over. load_workshop takes everything after the first blank of its command, exactly
-// as written. loadCfg and scripts read LF and CRLF line ends and skip a UTF-8 byte-order
-// mark. Paths typed in scripts are UTF-8; the path handed to loadCfg is narrow text (on
-// Windows the ANSI code page), as the game reads it. Commands nested deeper than 32 (a bind
-// or notifier that runs itself) are not run, with one line.
-//
-// Key binds live in HOME/cfg/binds.cfg: read when the host starts, rewritten on every change.
+// program and by tests. One Host exists at a time per process, as the game does; the host
+// interface's wrappers reach it through Host::Current(). The clock is simulated and moves
+// only through Advance(). Which thread may call what, and what each lock guards, is said in
+// sim/HostImpl.h; README.md ("The simulated host's rules") gives the rules for handles,
+// plug-in exceptions, timers, console variables, the console and key binds.
 #pragma once
 
 #include <cstdint>

@@ -1,34 +1,9 @@
 // Keeps chosen console variables in the plug-in's own configuration file
-// (HOST/cfg/NAME.cfg), one line per variable in name order:
-//     NAME "VALUE" //DESCRIPTION
+// (HOST/cfg/NAME.cfg), one line per variable in name order: NAME "VALUE" //DESCRIPTION.
 // The host runs the file 0.1 seconds after construction; from then on every change of a
-// stored variable rewrites the whole file.
-//
-// Sound behaviour beyond the plain format:
-//   - Nothing is written before the stored values were loaded (a write requested earlier,
-//     by the write command or by destruction, is skipped), so an early write never replaces
-//     the saved settings with defaults.
-//   - The path handed to the host's loadCfg is the platform's narrow form of the file
-//     name. When that form cannot name the file, nothing is loaded and nothing is ever
-//     written, so the saved settings are left untouched; one log line says so.
-//   - No caller waits for the disk: a change hands the write to the storage's writer
-//     thread and returns. Changes that arrive while it writes are coalesced into one more
-//     write, and the file written last holds the latest values. The write command (and a direct
-//     WriteStorageFile) returns once a write that covers the values of that moment is done,
-//     so scripts and tests use it as the point after which the file is settled. A run of
-//     failed writes with the same reason logs one line.
-//   - StopWriter (at the plug-in's unload) finishes the pending write and joins the writer;
-//     later writes, and the one the destructor makes, run on the caller's thread, because
-//     the host frees the library right after the unload while this object may live on.
-//   - The file is written durably and kept as the player made it (storage/DurableFile.h).
-//   - A value or description holding a double quote, a line break or another character
-//     that would read back as something else is cleaned before it is written, with one
-//     log line, so a line always reads back as the one variable it names.
-//   - A variable registered with a check (a ValueCheck) has a value the check refuses
-//     left out of the cache: it is never written to any file, not even a temporary one,
-//     whichever thread set it and also while the file loads. The cache keeps the value
-//     before it (the owner of the variable sets the variable back). A value refused while
-//     the file loads means the file holds it: the file is rewritten once the load is done.
+// stored variable rewrites the whole file, on the storage's own writer thread. Nothing is
+// written before the load, a value a variable's check refuses is never cached, and the file
+// is replaced durably: README.md ("Threads", "Behaviour beyond the plain design") says why.
 #pragma once
 
 #include <atomic>

@@ -1,27 +1,9 @@
 // The one thread that does the workshop folder's file-system work, so that neither a frame
-// nor the game thread ever waits for the drive: the scans, the checks of whether a folder is
-// usable, and the status checks behind the settings page's status line. Callers ask and
-// return at once. A result comes back through the landing its caller gave, called on the
-// worker thread; the plug-in hands it on to the game thread with GameWrapper::Execute.
-//
-// Requests:
-//   Scan, Refresh  ordered: each supersedes every ordered request made before it. A pending
-//                  one is dropped, a running walk stops before its next query, and
-//                  IsLatest(ticket) tells a landing whether a newer one has come since.
-//   Check          a check of a folder that nothing supersedes (the one at load).
-//   status         the page's status checks (StatusForFrame), made when nothing else waits.
-//
-// From the moment it is asked for until its result has landed (or it is dropped), a request
-// holds a BackgroundWork (host/BackgroundWork.h), handed on in its result: a scripted host
-// lets such work finish before it moves on.
-//
-// Lists the game thread no longer needs are handed back with Release and freed here, off the
-// frame and the game thread, once no frame holds them any more.
-//
-// The lock guards the worker's own fields; no file-system query, landing or host call is
-// made while it is held. Stop (at unload) drops what is pending, stops a running walk before
-// its next query and joins the thread (RequestStop does the first half and returns, so that
-// several threads can be told at once); requests made after it are dropped.
+// nor the game thread ever waits for the drive: scans, usability checks and the page's status
+// checks. Callers ask and return at once; a result reaches the landing its caller gave, on
+// the worker thread. A newer Scan or Refresh supersedes the older ones (a running walk stops
+// before its next query); a Check is never superseded. Each request holds a BackgroundWork
+// until its result has landed. README.md ("Threads") describes how the plug-in uses it.
 #pragma once
 
 #include <atomic>
