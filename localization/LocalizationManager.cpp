@@ -70,7 +70,7 @@ void LocalizationManager::Initialize(std::shared_ptr<CVarManagerWrapper> cvarMan
                                                                setting.searchable, range.hasMin, range.min,
                                                                range.hasMax, range.max, setting.save);
     }
-    language.addOnValueChanged([this](std::string /*oldValue*/, CVarWrapper changed) {
+    language.addOnValueChanged([this](const std::string& /*oldValue*/, CVarWrapper changed) {
         RunGuarded("changing the language", [&] {
             const std::string locale = NormalizeLocale(changed.getStringValue(), kEnglish);
             ActivateLocale(locale);

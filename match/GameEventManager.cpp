@@ -31,7 +31,7 @@ constexpr HookedFunction kHookedFunctions[] = {
 // Runs a snapshot of the list, so a callback that subscribes another one cannot
 // invalidate the callback that is running. A failing callback does not stop the others.
 void RunEach(const std::vector<std::function<void()>>& callbacks, const char* what) {
-    const auto snapshot = callbacks;
+    const auto snapshot = callbacks;  // NOLINT(performance-unnecessary-copy-initialization): the copy is the point
     for (const auto& callback : snapshot) RunGuarded(what, callback);
 }
 

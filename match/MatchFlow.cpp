@@ -40,7 +40,7 @@ bool PartyAllowsRequeue(GameWrapper& game) {
 void PostplayPlugin::_InitializeCore() {
     // Any player's MMR update counts, once the current game has a winner.
     mmrNotifierToken = gameWrapper->GetMMRWrapper().RegisterMMRNotifier(
-        [this, alive = LifetimeToken()](UniqueIDWrapper) {
+        [this, alive = LifetimeToken()](const UniqueIDWrapper& /*player*/) {
             if (alive.expired()) return;
             RunGuarded("handling an MMR update", [this] {
                 ServerWrapper server = GetCurrentServer(gameWrapper);

@@ -18,7 +18,7 @@ bool Contains(const Ids& ids, int id) {
 
 } // namespace
 
-ServerWrapper GetCurrentServer(std::shared_ptr<GameWrapper> gameWrapper) {
+ServerWrapper GetCurrentServer(const std::shared_ptr<GameWrapper>& gameWrapper) {
     if (!gameWrapper) return ServerWrapper(0);
     ServerWrapper online = gameWrapper->GetOnlineGame();
     if (!online.IsNull()) return online;

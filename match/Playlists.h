@@ -11,7 +11,7 @@ namespace postplay {
 
 // The online game if there is one, else the current game state; empty when the game handle
 // is empty.
-ServerWrapper GetCurrentServer(std::shared_ptr<GameWrapper> gameWrapper);
+ServerWrapper GetCurrentServer(const std::shared_ptr<GameWrapper>& gameWrapper);
 
 // Playlist classes of the match flow.
 enum class PlaylistClass { Competitive, Casual, Other };

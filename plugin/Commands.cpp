@@ -22,7 +22,8 @@ namespace {
 constexpr std::chrono::seconds kLongScan{1};
 } // namespace
 
-void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {
+// The commands take their words by value, as the host's notifiers hand them over.
+void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {  // NOLINT(performance-unnecessary-value-param)
     CVarWrapper enabledCvar = cvarManager->getCvar(setting::kEnabled.name);
     const bool wasEnabled = enabledCvar.getBoolValue();
     enabledCvar.setValue(static_cast<int>(!wasEnabled));
@@ -31,7 +32,7 @@ void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {
     gameWrapper->Toast("Postplay", localizationManager->Translate(key), "postplay_logo", 2.0f, 0, 290.0f, 60.0f);
 }
 
-void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string> /*words*/) {
+void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string> /*words*/) {  // NOLINT(performance-unnecessary-value-param)
     workshopWorker.Scan(workshopMapsFolder->Get(), [this](FolderWorker::ScanResult scan) {
         _OnGameThread("landing a workshop map scan",
                       [this, scan = std::move(scan)]() mutable { _LandWorkshopScan(std::move(scan)); });

@@ -66,7 +66,7 @@ void RegisterSetting(PostplayPlugin& plugin, const setting::Setting& row) {
                                                                     row.searchable, range.hasMin, range.min,
                                                                     range.hasMax, range.max, row.save, row.accepts);
     cvar.addOnValueChanged(
-        [self = &plugin, token = plugin.LifetimeToken(), &row](std::string /*oldValue*/, CVarWrapper changed) {
+        [self = &plugin, token = plugin.LifetimeToken(), &row](const std::string& /*oldValue*/, CVarWrapper changed) {
             if (token.expired()) return;
             RunGuarded("updating a setting", [&] { KeepInStep(*self, row, changed); });
         });

@@ -9,7 +9,8 @@ std::string SettingsWindowBase::GetPluginName() {
 }
 
 void SettingsWindowBase::SetImGuiContext(std::uintptr_t ctx) {
-    ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));
+    // The host hands its context over as an integer; only a cast can make it a pointer again.
+    ImGui::SetCurrentContext(reinterpret_cast<ImGuiContext*>(ctx));  // NOLINT(performance-no-int-to-ptr)
 }
 
 } // namespace postplay

@@ -63,7 +63,7 @@ PersistentStorage::PersistentStorage(BakkesMod::Plugin::BakkesModPlugin* plugin,
     const std::weak_ptr<void> token = lifetime;
     cvarManager->registerNotifier(
         command::kWriteConfig,
-        [this, token](std::vector<std::string>) {
+        [this, token](const std::vector<std::string>& /*words*/) {
             if (token.expired()) return;
             RunGuarded(command::kWriteConfig, [this] {
                 if (!loaded) {

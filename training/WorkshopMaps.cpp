@@ -107,12 +107,13 @@ std::optional<std::size_t> FoundMaps::RowOf(const std::string& entry) const {
     return found->second;
 }
 
-std::vector<std::string> FindWorkshopMaps(std::string folder) {
+// By value, as the discovery has always taken its folder.
+std::vector<std::string> FindWorkshopMaps(std::string folder) {  // NOLINT(performance-unnecessary-value-param)
     std::string failure;
-    return FindWorkshopMaps(std::move(folder), failure);
+    return FindWorkshopMaps(folder, failure);
 }
 
-std::vector<std::string> FindWorkshopMaps(std::string folder, std::string& failure, ScanControl* control) {
+std::vector<std::string> FindWorkshopMaps(const std::string& folder, std::string& failure, ScanControl* control) {
     if (folder.find('\0') != std::string::npos) return {};  // names no folder (see IsUsableWorkshopFolder)
     try {
         return ScanFolder(PathFromText(folder), failure, control);

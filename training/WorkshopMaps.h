@@ -50,6 +50,7 @@ std::vector<std::string> FindWorkshopMaps(std::string folder);
 // The same, and when an error ended the scan early, `failure` says where and why (a folder
 // that is missing or is no folder is no error: it holds no maps). With `control`, the walk
 // asks it before each query and ends when it says so.
-std::vector<std::string> FindWorkshopMaps(std::string folder, std::string& failure, ScanControl* control = nullptr);
+std::vector<std::string> FindWorkshopMaps(const std::string& folder, std::string& failure,
+                                          ScanControl* control = nullptr);
 
 } // namespace postplay
