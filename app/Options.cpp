@@ -1,14 +1,5 @@
 #include "app/Options.h"
 
-#if defined(_WIN32)
-#include <windows.h>
-#include <shlobj.h>
-#else
-#include <pwd.h>
-#include <unistd.h>
-#endif
-
-#include <cstdlib>
 #include <system_error>
 
 #include "host/PathText.h"
@@ -69,11 +60,6 @@ std::string Apply(Options& options, const std::string& name, const std::string& 
     return {};
 }
 
-[[maybe_unused]] const char* EnvironmentValue(const char* name) {
-    const char* value = std::getenv(name);
-    return value && *value ? value : nullptr;
-}
-
 } // namespace
 
 ParseResult ParseOptions(const std::vector<std::string>& arguments) {
@@ -127,84 +113,40 @@ void MakePathsAbsolute(Options& options) {
 }
 
 std::string UsageText() {
-    return "Usage: postplay-host [OPTION]... [SCRIPT]...\n"
-           "Loads a plug-in library into the simulated game host and runs console input: the\n"
-           "SCRIPT files in order, else standard input, or a window with --gui.\n"
-           "\n"
-           "Options:\n"
-           "  --plugin LIB           the plug-in library (default: " POSTPLAY_DEFAULT_PLUGIN " beside this program)\n"
-           "  --home DIR             the host's folder, kept from run to run (default:\n"
-#if defined(_WIN32)
-           "                         %APPDATA%\\postplay)\n"
-#else
-           "                         $XDG_STATE_HOME/postplay or ~/.local/state/postplay)\n"
-#endif
-           "  --language CODE        the game's interface language when the plug-in first loads\n"
-           "                         (default INT; 'none': the game reports no language)\n"
-           "  --gui                  open a window: settings page, console and game panel\n"
-           "  --screenshot FILE.png  after the scripts, draw the window, save it as PNG and exit\n"
-           "                         (needs a display, e.g. under xvfb-run -a)\n"
-           "  --size WIDTHxHEIGHT    the window's size in pixels (default 1280x800)\n"
-           "  --help                 show this text and exit\n"
-           "\n"
-           "The program works in its home folder: paths on the command line are relative to\n"
-           "the folder it starts in, paths in console lines (sim_dir, sim_file, load_workshop,\n"
-           "the plug-in's workshop folder) to the home folder.\n"
-           "\n"
-           "Every console line is printed to standard output as \"[T] TEXT\", T being the\n"
-           "simulated time in seconds. 'quit' or 'exit' ends the run; 'help' lists the commands.\n"
-           "\n"
-           "Exit status: 0 when the input ran (whatever the plug-in logged); 2 when the host could\n"
-           "not run (bad command line, unusable library, unreadable script, no display...);\n"
-           "1 on an unexpected internal error.\n";
+    std::string text =
+        "Usage: postplay-host [OPTION]... [SCRIPT]...\n"
+        "Loads a plug-in library into the simulated game host and runs console input: the\n"
+        "SCRIPT files in order, else standard input, or a window with --gui.\n"
+        "\n"
+        "Options:\n"
+        "  --plugin LIB           the plug-in library (default: " POSTPLAY_DEFAULT_PLUGIN " beside this program)\n"
+        "  --home DIR             the host's folder, kept from run to run (default:\n";
+    text += std::string("                         ") + DefaultHomeDescription() + ")\n";
+    text += "  --language CODE        the game's interface language when the plug-in first loads\n"
+            "                         (default INT; 'none': the game reports no language)\n"
+            "  --gui                  open a window: settings page, console and game panel\n"
+            "  --screenshot FILE.png  after the scripts, draw the window, save it as PNG and exit\n"
+            "                         (needs a display, e.g. under xvfb-run -a)\n"
+            "  --size WIDTHxHEIGHT    the window's size in pixels (default 1280x800)\n"
+            "  --help                 show this text and exit\n"
+            "\n"
+            "The program works in its home folder: paths on the command line are relative to\n"
+            "the folder it starts in, paths in console lines (sim_dir, sim_file, load_workshop,\n"
+            "the plug-in's workshop folder) to the home folder.\n"
+            "\n"
+            "Every console line is printed to standard output as \"[T] TEXT\", T being the\n"
+            "simulated time in seconds. 'quit' or 'exit' ends the run; 'help' lists the commands.\n"
+            "\n"
+            "Exit status: 0 when the input ran (whatever the plug-in logged); 2 when the host could\n"
+            "not run (bad command line, unusable library, unreadable script, no display...);\n"
+            "1 on an unexpected internal error.\n";
+    return text;
 }
-
-#if defined(_WIN32)
 
 std::filesystem::path DefaultPluginPath() {
-    // The program's own file name, however long; a full buffer means it was cut short.
-    std::wstring self(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
-        if (length == 0) return POSTPLAY_DEFAULT_PLUGIN;
-        if (length < self.size()) {
-            self.resize(length);
-            break;
-        }
-        self.resize(self.size() * 2);
-    }
-    return std::filesystem::path(self).parent_path() / POSTPLAY_DEFAULT_PLUGIN;
+    const std::optional<std::filesystem::path> folder = ProgramFolder();
+    if (!folder) return POSTPLAY_DEFAULT_PLUGIN;
+    return *folder / POSTPLAY_DEFAULT_PLUGIN;
 }
-
-// The user's application-data folder (%APPDATA%, roaming), as the game keeps its own.
-std::filesystem::path DefaultHomePath() {
-    wchar_t folder[MAX_PATH] = {};
-    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK || !*folder)
-        return {};
-    return std::filesystem::path(folder) / "postplay";
-}
-
-#else
-
-std::filesystem::path DefaultPluginPath() {
-    std::error_code error;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return POSTPLAY_DEFAULT_PLUGIN;
-    return self.parent_path() / POSTPLAY_DEFAULT_PLUGIN;
-}
-
-std::filesystem::path DefaultHomePath() {
-    if (const char* state = EnvironmentValue("XDG_STATE_HOME"); state && state[0] == '/')
-        return std::filesystem::path(state) / "postplay";
-    const char* home = EnvironmentValue("HOME");
-    if (!home) {
-        const passwd* entry = getpwuid(getuid());
-        if (entry && entry->pw_dir && *entry->pw_dir) home = entry->pw_dir;
-    }
-    if (!home) return {};
-    return std::filesystem::path(home) / ".local" / "state" / "postplay";
-}
-
-#endif
 
 } // namespace app

@@ -35,10 +35,21 @@ void MakePathsAbsolute(Options& options);
 
 std::string UsageText();
 
-// The plug-in library built beside this program (found through /proc/self/exe).
+// The plug-in library built beside this program; its bare name when the program's folder
+// cannot be found.
 std::filesystem::path DefaultPluginPath();
 
-// $XDG_STATE_HOME/postplay, else ~/.local/state/postplay; empty when neither can be found.
+// Each platform's file (Options_posix.cpp, Options_windows.cpp) defines the three below.
+
+// The folder of this program's file (through /proc/self/exe; the module's file name on
+// Windows), or nothing when it cannot be found.
+std::optional<std::filesystem::path> ProgramFolder();
+
+// $XDG_STATE_HOME/postplay, else ~/.local/state/postplay (%APPDATA%\postplay on Windows);
+// empty when none can be found.
 std::filesystem::path DefaultHomePath();
+
+// Where DefaultHomePath looks, as --help names it.
+const char* DefaultHomeDescription();
 
 } // namespace app

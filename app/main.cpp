@@ -1,13 +1,5 @@
 // postplay-host: loads a plug-in library into the simulated game host and runs console
 // input from scripts, standard input or a real window.
-#if defined(_WIN32)
-#include <windows.h>
-#include <shellapi.h>
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +14,7 @@
 #include "app/ConsoleOutput.h"
 #include "app/Options.h"
 #include "app/PluginLibrary.h"
+#include "app/main.h"
 #if !defined(POSTPLAY_NO_WINDOW)
 #include "app/Window.h"
 #endif
@@ -77,11 +70,7 @@ std::string PrepareHome(const app::Options& options, std::filesystem::path& home
     if (!std::filesystem::is_directory(home, ignored))
         return "cannot use " + PathToUtf8(home) + " as the home folder: " +
                (error ? error.message() : std::string("it is not a folder"));
-#if defined(_WIN32)
-    if (_waccess(home.c_str(), 2) != 0)          // 2: write access
-#else
-    if (access(home.c_str(), W_OK | X_OK) != 0)
-#endif
+    if (!app::CanWriteIn(home))
         return "cannot use " + PathToUtf8(home) + " as the home folder: " + std::strerror(errno);
     return {};
 }
@@ -168,33 +157,11 @@ int Main(const std::vector<std::string>& arguments) {
     return RunHost(options, OpenedPlugin{pluginPath, *library}, home, window.get());
 }
 
-// The command line's arguments after the program's name, as UTF-8. Windows hands `main`
-// its arguments in the ANSI code page, which cannot hold every folder name: they are read
-// again as UTF-16 and converted.
-std::vector<std::string> ProgramArguments(int argc, char** argv) {
-#if defined(_WIN32)
-    int count = 0;
-    std::unique_ptr<LPWSTR, decltype(&LocalFree)> wide(CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
-    if (wide) {
-        std::vector<std::string> arguments;
-        for (int i = 1; i < count; ++i) {
-            const int size = WideCharToMultiByte(CP_UTF8, 0, wide.get()[i], -1, nullptr, 0, nullptr, nullptr);
-            std::string argument(size > 0 ? static_cast<std::size_t>(size) : 1u, '\0');
-            if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide.get()[i], -1, argument.data(), size, nullptr, nullptr);
-            argument.pop_back();                 // the terminating NUL
-            arguments.push_back(std::move(argument));
-        }
-        return arguments;
-    }
-#endif
-    return std::vector<std::string>(argv + 1, argv + argc);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     try {
-        return Main(ProgramArguments(argc, argv));
+        return Main(app::ProgramArguments(argc, argv));
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "postplay-host: unexpected error: %s\n", failure.what());
     } catch (...) {

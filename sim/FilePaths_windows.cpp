@@ -1,30 +1,19 @@
-// How the host turns texts into file-system paths. Two kinds of text name files: what scripts
-// and the player type (UTF-8), and the file names a plug-in hands the host (narrow text, which
-// the game's own file functions read in the system's ANSI code page on Windows).
+// How the host turns texts into file-system paths on Windows. Two kinds of text name files:
+// what scripts and the player type (UTF-8), and the file names a plug-in hands the host
+// (narrow text, which the game's own file functions read in the system's ANSI code page).
 #include "sim/Host.h"
 
-#include "host/PathText.h"
-
-#if defined(_WIN32)
 #include <windows.h>
-#else
-#include <algorithm>
-#endif
+
+#include "host/PathText.h"
 
 namespace sim {
 
 std::filesystem::path ToFsPath(const std::string& text) {
-#if defined(_WIN32)
     return Utf8ToPath(text);
-#else
-    std::string converted = text;
-    std::replace(converted.begin(), converted.end(), '\\', '/');
-    return std::filesystem::path(converted);
-#endif
 }
 
 std::filesystem::path NarrowTextToPath(const std::string& text) {
-#if defined(_WIN32)
     // As the runtime's narrow file functions do: every byte sequence becomes some name, one
     // that is not in the code page reads as the code page's replacement and names no file.
     if (text.empty()) return {};
@@ -34,10 +23,6 @@ std::filesystem::path NarrowTextToPath(const std::string& text) {
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     if (MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), size) != size) return {};
     return std::filesystem::path(wide);
-#else
-    // A POSIX host opens the bytes as given: a backslash is part of a name there.
-    return std::filesystem::path(text);
-#endif
 }
 
 } // namespace sim
