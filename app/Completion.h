@@ -17,9 +17,9 @@ namespace app {
 std::vector<std::string> ConsoleNames(const sim::Host& host);
 
 struct Completion {
-    std::size_t wordStart = 0;                   // where the completed word starts
-    std::string addition;                        // text to insert at the cursor
-    std::vector<std::string> matches;            // the names starting with the word, sorted
+    std::size_t wordStart = 0;        // where the completed word starts
+    std::string addition;             // text to insert at the cursor
+    std::vector<std::string> matches; // the names starting with the word, sorted
 };
 
 // Completes the word that ends at the end of `beforeCursor` (the line's text up to the

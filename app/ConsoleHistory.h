@@ -20,7 +20,7 @@ public:
     // The file name of the history in a home folder.
     static std::filesystem::path FileIn(const std::filesystem::path& home);
 
-    const std::vector<std::string>& Entries() const { return entries; }  // oldest first
+    const std::vector<std::string>& Entries() const { return entries; } // oldest first
 
     // Adds a typed line (without its trailing blanks) and appends it to the file. Blank
     // lines, "quit" and "exit" and a repeat of the last entry are not kept. Returns whether

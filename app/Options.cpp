@@ -12,7 +12,7 @@ namespace app {
 namespace {
 
 constexpr const char* kValueOptions[] = {"--plugin", "--home", "--language", "--screenshot", "--size"};
-constexpr int kSmallestSide = 200;               // below this the panels have no room at all
+constexpr int kSmallestSide = 200; // below this the panels have no room at all
 constexpr int kLargestSide = 16384;
 
 bool TakesValue(const std::string& name) {
@@ -21,9 +21,7 @@ bool TakesValue(const std::string& name) {
     return false;
 }
 
-bool LooksLikeOption(const std::string& argument) {
-    return argument.size() > 1 && argument[0] == '-';
-}
+bool LooksLikeOption(const std::string& argument) { return argument.size() > 1 && argument[0] == '-'; }
 
 // Reads WIDTHxHEIGHT, each side a whole number of pixels within bounds.
 bool ParseSize(const std::string& text, int& width, int& height) {
@@ -46,16 +44,21 @@ bool ParseSize(const std::string& text, int& width, int& height) {
 std::string Apply(Options& options, const std::string& name, const std::string& value) {
     if (value.empty()) return "option " + name + " needs a value";
     // Arguments are UTF-8 (main.cpp reads them so on Windows too) and become paths as UTF-8.
-    if (name == "--plugin") options.plugin = Utf8ToPath(value);
-    else if (name == "--home") options.home = Utf8ToPath(value);
-    else if (name == "--screenshot") options.screenshot = Utf8ToPath(value);
+    if (name == "--plugin")
+        options.plugin = Utf8ToPath(value);
+    else if (name == "--home")
+        options.home = Utf8ToPath(value);
+    else if (name == "--screenshot")
+        options.screenshot = Utf8ToPath(value);
     else if (name == "--size") {
         if (!ParseSize(value, options.windowWidth, options.windowHeight))
-            return "option --size takes WIDTHxHEIGHT in pixels, each from " + std::to_string(kSmallestSide) +
-                   " to " + std::to_string(kLargestSide) + ", not " + value;
+            return "option --size takes WIDTHxHEIGHT in pixels, each from " + std::to_string(kSmallestSide) + " to " +
+                   std::to_string(kLargestSide) + ", not " + value;
     } else if (name == "--language") {
-        if (value == "none") options.language.reset();
-        else options.language = value;
+        if (value == "none")
+            options.language.reset();
+        else
+            options.language = value;
     }
     return {};
 }
@@ -104,7 +107,7 @@ ParseResult ParseOptions(const std::vector<std::string>& arguments) {
 
 void MakePathsAbsolute(Options& options) {
     const auto absolute = [](std::filesystem::path& path) {
-        std::error_code error;                   // a path that cannot be made absolute stays as given
+        std::error_code error; // a path that cannot be made absolute stays as given
         if (std::filesystem::path made = std::filesystem::absolute(path, error); !error) path = std::move(made);
     };
     for (auto* path : {&options.plugin, &options.home, &options.screenshot})

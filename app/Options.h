@@ -9,13 +9,13 @@
 namespace app {
 
 struct Options {
-    std::optional<std::filesystem::path> plugin;      // empty: the library built beside the program
-    std::optional<std::filesystem::path> home;        // empty: a folder in the user's state directory
-    std::optional<std::string> language = "INT";      // nullopt: the game reports no language
+    std::optional<std::filesystem::path> plugin; // empty: the library built beside the program
+    std::optional<std::filesystem::path> home;   // empty: a folder in the user's state directory
+    std::optional<std::string> language = "INT"; // nullopt: the game reports no language
     bool gui = false;
-    int windowWidth = 1280;                           // the window's size at start (--size)
+    int windowWidth = 1280; // the window's size at start (--size)
     int windowHeight = 800;
-    std::optional<std::filesystem::path> screenshot;  // implies the window
+    std::optional<std::filesystem::path> screenshot; // implies the window
     std::vector<std::filesystem::path> scripts;
     bool help = false;
 
@@ -24,7 +24,7 @@ struct Options {
 
 struct ParseResult {
     Options options;
-    std::string error;                                // empty when the command line is usable
+    std::string error; // empty when the command line is usable
 };
 
 ParseResult ParseOptions(const std::vector<std::string>& arguments);

@@ -2,6 +2,7 @@
 #include "app/Options.h"
 
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include <string>
@@ -26,8 +27,7 @@ std::optional<std::filesystem::path> ProgramFolder() {
 // The user's application-data folder (%APPDATA%, roaming), as the game keeps its own.
 std::filesystem::path DefaultHomePath() {
     wchar_t folder[MAX_PATH] = {};
-    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK || !*folder)
-        return {};
+    if (SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK || !*folder) return {};
     return std::filesystem::path(folder) / "postplay";
 }
 

@@ -16,7 +16,7 @@ namespace {
 
 // True when `symbol` lies in the library of `handle` itself: dlsym also searches the
 // libraries it depends on, whose records are not this library's.
-bool DefinedIn(void* handle, const void* symbol, const ElfW(Sym)** entry) {
+bool DefinedIn(void* handle, const void* symbol, const ElfW(Sym) * *entry) {
     const link_map* library = nullptr;
     Dl_info where{};
     if (dlinfo(handle, RTLD_DI_LINKMAP, &library) != 0 || !library) return false;
@@ -47,8 +47,8 @@ std::optional<PluginLibrary> PluginLibrary::Load(const std::filesystem::path& fi
         error = NotAPlugin(file, std::string("it has no information record \"") + kRecordName + "\"");
         return std::nullopt;
     }
-    if (entry && (ELF64_ST_TYPE(entry->st_info) != STT_OBJECT ||
-                  entry->st_size != sizeof(BakkesMod::Plugin::PluginInfo))) {
+    if (entry &&
+        (ELF64_ST_TYPE(entry->st_info) != STT_OBJECT || entry->st_size != sizeof(BakkesMod::Plugin::PluginInfo))) {
         error = NotAPlugin(file, std::string("its \"") + kRecordName + "\" is not an information record of " +
                                      std::to_string(sizeof(BakkesMod::Plugin::PluginInfo)) + " bytes");
         return std::nullopt;

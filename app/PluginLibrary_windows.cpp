@@ -18,8 +18,8 @@ std::optional<PluginLibrary> PluginLibrary::Load(const std::filesystem::path& fi
     const std::filesystem::path absolute = std::filesystem::absolute(file, ignored);
     HMODULE module = LoadLibraryW(absolute.c_str());
     if (!module) {
-        error = "cannot load the plug-in library " + PathToUtf8(file) + ": Windows error " +
-                std::to_string(GetLastError());
+        error =
+            "cannot load the plug-in library " + PathToUtf8(file) + ": Windows error " + std::to_string(GetLastError());
         return std::nullopt;
     }
     std::unique_ptr<std::remove_pointer_t<HMODULE>, decltype(&FreeLibrary)> closeOnFailure(module, &FreeLibrary);

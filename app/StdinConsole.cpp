@@ -28,7 +28,7 @@ bool IsQuitCommand(const std::string& line) {
 bool RunConsoleLine(sim::Host& host, std::string line) {
     DropCarriageReturn(line);
     if (IsQuitCommand(line)) return false;
-    if (!Trimmed(line).empty()) host.RunInput(line);  // as a script file runs
+    if (!Trimmed(line).empty()) host.RunInput(line); // as a script file runs
     return true;
 }
 
@@ -36,7 +36,7 @@ void RunPipedConsole(sim::Host& host, std::istream& input) {
     std::string line;
     while (std::getline(input, line)) {
         if (!RunConsoleLine(host, line)) return;
-        if (host.QuitRequested()) return;        // a bind or a handed line ran quit
+        if (host.QuitRequested()) return; // a bind or a handed line ran quit
     }
 }
 

@@ -10,8 +10,10 @@
 namespace app {
 
 void RunConsole(sim::Host& host) {
-    if (isatty(STDIN_FILENO)) RunTerminalPrompt(host);
-    else RunPipedConsole(host, std::cin);
+    if (isatty(STDIN_FILENO))
+        RunTerminalPrompt(host);
+    else
+        RunPipedConsole(host, std::cin);
 }
 
 } // namespace app

@@ -17,7 +17,7 @@ namespace app {
 void RunConsole(sim::Host& host) {
     if (!_isatty(_fileno(stdin))) return RunPipedConsole(host, std::cin);
     CatchStopSignals();
-    host.SetWaitForBackgroundWork(false);        // the clock follows wall time: results land when done
+    host.SetWaitForBackgroundWork(false); // the clock follows wall time: results land when done
     std::fputs("Type help for the commands and variables; quit or Ctrl+Z, Enter ends the run.\n", stderr);
     std::string line;
     auto last = std::chrono::steady_clock::now();

@@ -5,7 +5,7 @@
 
 namespace app {
 
-void CatchStopSignals();   // no SA_RESTART: a blocking poll() returns early with EINTR
+void CatchStopSignals(); // no SA_RESTART: a blocking poll() returns early with EINTR
 bool StopRequested();
 
 } // namespace app

@@ -49,7 +49,7 @@ int DisplayWidth(const std::string& text) {
         wchar_t character = 0;
         const std::size_t length = std::mbrtowc(&character, next, static_cast<std::size_t>(end - next), &state);
         if (length == static_cast<std::size_t>(-1) || length == static_cast<std::size_t>(-2)) {
-            width += 4;                          // an invalid byte shows as \ooo
+            width += 4; // an invalid byte shows as \ooo
             state = std::mbstate_t{};
             ++next;
             continue;
@@ -92,12 +92,13 @@ private:
     struct sigaction previous {};
 };
 
-TerminalLineEditor::TerminalLineEditor(std::string promptText, const std::vector<std::string>& earlier, Names completionNames)
+TerminalLineEditor::TerminalLineEditor(std::string promptText, const std::vector<std::string>& earlier,
+                                       Names completionNames)
     : prompt(std::move(promptText)), names(std::move(completionNames)),
       interruptHandler(std::make_unique<ScopedSignalHandler>(SIGINT, &OnInterrupt)),
       resizeHandler(std::make_unique<ScopedSignalHandler>(SIGWINCH, &OnResize)),
-      resumeHandler(std::make_unique<ScopedSignalHandler>(SIGCONT, &OnResume)),
-      entries(history_init(), history_end), editor(nullptr, el_end) {
+      resumeHandler(std::make_unique<ScopedSignalHandler>(SIGCONT, &OnResume)), entries(history_init(), history_end),
+      editor(nullptr, el_end) {
     interrupted = 0;
     resized = 0;
     resumed = 0;
@@ -119,18 +120,19 @@ TerminalLineEditor::TerminalLineEditor(std::string promptText, const std::vector
     el_set(el, EL_GETCFN, &TerminalLineEditor::ReadCharacter);
     // The wide form keeps these (static) names as they are; the narrow one copies them and
     // never frees the copies.
-    el_wset(el, EL_ADDFN, L"postplay-complete", L"complete a command or variable name", &TerminalLineEditor::CompleteKey);
+    el_wset(el, EL_ADDFN, L"postplay-complete", L"complete a command or variable name",
+            &TerminalLineEditor::CompleteKey);
     el_wset(el, EL_ADDFN, L"postplay-end-or-delete", L"end the input on an empty line, else delete",
             &TerminalLineEditor::EndOrDeleteKey);
     el_set(el, EL_BIND, "^I", "postplay-complete", nullptr);
     el_set(el, EL_BIND, "^D", "postplay-end-or-delete", nullptr);
-    el_source(el, nullptr);                      // the user's own ~/.editrc, as other programs read it
+    el_source(el, nullptr); // the user's own ~/.editrc, as other programs read it
 }
 
 TerminalLineEditor::~TerminalLineEditor() {
     if (shown) {
         if (!plain) Finish();
-        WriteError("\n");                        // leave the shell's prompt a fresh line
+        WriteError("\n"); // leave the shell's prompt a fresh line
     }
 }
 
@@ -181,7 +183,7 @@ void TerminalLineEditor::HandleSignals() {
     }
     if (resumed) {
         resumed = 0;
-        el_set(editor.get(), EL_PREP_TERM, 0);   // libedit sets raw mode only from its usual one
+        el_set(editor.get(), EL_PREP_TERM, 0); // libedit sets raw mode only from its usual one
         el_set(editor.get(), EL_PREP_TERM, 1);
         el_set(editor.get(), EL_REFRESH);
     }
@@ -197,15 +199,17 @@ void TerminalLineEditor::PrintAbove(const std::function<void()>& print) {
     const bool wasShown = shown;
     if (wasShown && !plain) Hide();
     print();
-    if (wasShown && plain) WriteError(prompt);
-    else if (wasShown) el_set(editor.get(), EL_REFRESH);
+    if (wasShown && plain)
+        WriteError(prompt);
+    else if (wasShown)
+        el_set(editor.get(), EL_REFRESH);
 }
 
 // The terminal's own line editing: what it hands over is split into lines. At the end of
 // the input, a last line without its line break still counts.
 TerminalLineEditor::Input TerminalLineEditor::ReadPlain(int milliseconds) {
     if (interrupted) {
-        interrupted = 0;                         // the terminal has dropped the line itself
+        interrupted = 0; // the terminal has dropped the line itself
         WriteError("\n");
         shown = false;
     }
@@ -218,8 +222,10 @@ TerminalLineEditor::Input TerminalLineEditor::ReadPlain(int milliseconds) {
     if (!whole && !inputClosed && InputWaiting(milliseconds)) {
         char buffer[4096];
         const ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (count > 0) pending.append(buffer, static_cast<std::size_t>(count));
-        else if (count == 0 || errno != EINTR) inputClosed = true;
+        if (count > 0)
+            pending.append(buffer, static_cast<std::size_t>(count));
+        else if (count == 0 || errno != EINTR)
+            inputClosed = true;
         whole = TakePendingLine(input.line);
     }
     if (whole) {
@@ -275,8 +281,7 @@ void TerminalLineEditor::ClearLine() {
 
 void TerminalLineEditor::ListMatches(const std::vector<std::string>& matches) {
     std::string text = "\n";
-    for (const std::string& row : InColumns(matches, static_cast<std::size_t>(TerminalColumns())))
-        text += row + "\n";
+    for (const std::string& row : InColumns(matches, static_cast<std::size_t>(TerminalColumns()))) text += row + "\n";
     WriteError(text);
 }
 
@@ -287,14 +292,14 @@ int TerminalLineEditor::ReadCharacter(EditLine* el, wchar_t* character) {
     for (;;) {
         char byte = 0;
         const ssize_t count = read(STDIN_FILENO, &byte, 1);
-        if (count < 0 && errno == EINTR) continue;  // a signal: its flag is handled after the key
+        if (count < 0 && errno == EINTR) continue; // a signal: its flag is handled after the key
         if (count <= 0) {
             Of(el).inputClosed = true;
             *character = L'\0';
             return count == 0 ? 0 : -1;
         }
         const std::size_t result = std::mbrtowc(character, &byte, 1, &state);
-        if (result == static_cast<std::size_t>(-2)) continue;  // more bytes of the same character
+        if (result == static_cast<std::size_t>(-2)) continue; // more bytes of the same character
         if (result == static_cast<std::size_t>(-1)) *character = static_cast<unsigned char>(byte);
         return 1;
     }
@@ -305,8 +310,7 @@ unsigned char TerminalLineEditor::CompleteKey(EditLine* el, int) {
     const LineInfo* line = el_line(el);
     const Completion completion = Complete(std::string(line->buffer, line->cursor), self.names());
     if (completion.matches.empty()) return CC_REFRESH_BEEP;
-    if (!completion.addition.empty())
-        return el_insertstr(el, completion.addition.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
+    if (!completion.addition.empty()) return el_insertstr(el, completion.addition.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
     self.ListMatches(completion.matches);
     return CC_REDISPLAY;
 }

@@ -26,13 +26,13 @@ public:
     // `entries`: earlier lines, oldest first, for Up and Down. `names`: the completion
     // candidates, asked for at each Tab.
     TerminalLineEditor(std::string prompt, const std::vector<std::string>& entries, Names names);
-    ~TerminalLineEditor();                               // leaves the terminal as it found it
+    ~TerminalLineEditor(); // leaves the terminal as it found it
     TerminalLineEditor(const TerminalLineEditor&) = delete;
     TerminalLineEditor& operator=(const TerminalLineEditor&) = delete;
 
     struct Input {
         enum Kind { Nothing, Line, End } kind = Nothing;
-        std::string line;                        // the line typed, without its line break
+        std::string line; // the line typed, without its line break
     };
 
     // Shows the prompt (unless it is up already), waits at most `milliseconds` for keys and
@@ -71,12 +71,12 @@ private:
     Names names;
     std::unique_ptr<ScopedSignalHandler> interruptHandler, resizeHandler, resumeHandler;
     std::unique_ptr<history, void (*)(history*)> entries;
-    std::unique_ptr<editline, void (*)(editline*)> editor;  // after `entries`: ends before them
-    bool shown = false;                          // the prompt is on screen and keys are read
-    bool endAsked = false;                       // Ctrl+D on an empty line
-    bool inputClosed = false;                    // standard input ended or failed
-    bool plain = false;                          // no libedit: standard error is no terminal
-    std::string pending;                         // plain reading: received, not a whole line yet
+    std::unique_ptr<editline, void (*)(editline*)> editor; // after `entries`: ends before them
+    bool shown = false;                                    // the prompt is on screen and keys are read
+    bool endAsked = false;                                 // Ctrl+D on an empty line
+    bool inputClosed = false;                              // standard input ended or failed
+    bool plain = false;                                    // no libedit: standard error is no terminal
+    std::string pending;                                   // plain reading: received, not a whole line yet
 };
 
 } // namespace app

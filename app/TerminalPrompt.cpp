@@ -7,21 +7,20 @@
 
 #include "app/Completion.h"
 #include "app/ConsoleHistory.h"
-#include "app/StdinConsole.h"
 #include "app/ConsoleOutput.h"
-#include "app/TerminalLineEditor.h"
+#include "app/StdinConsole.h"
 #include "app/StopSignal.h"
+#include "app/TerminalLineEditor.h"
 #include "host/Mutex.h"
 #include "sim/Host.h"
 
 namespace app {
 namespace {
 
-constexpr int kPollMilliseconds = 20;           // how late a due timer may fire at the prompt
+constexpr int kPollMilliseconds = 20; // how late a due timer may fire at the prompt
 constexpr const char* kPrompt = "postplay> ";
-constexpr const char* kGreeting =
-    "Type help for the commands and variables. Tab completes a name, Up recalls a line,\n"
-    "Ctrl+C clears it; quit or Ctrl+D ends the run.\n";
+constexpr const char* kGreeting = "Type help for the commands and variables. Tab completes a name, Up recalls a line,\n"
+                                  "Ctrl+C clears it; quit or Ctrl+D ends the run.\n";
 constexpr const char* kPlainGreeting = "Type help for the commands and variables; quit or Ctrl+D ends the run.\n";
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(" \t\r") == std::string::npos; }
@@ -56,7 +55,7 @@ public:
     ~HeldLines() {
         PrintAll(Take());
         host.SetLineSink(&PrintLine);
-        PrintAll(Take());                        // any printed meanwhile
+        PrintAll(Take()); // any printed meanwhile
     }
 
     HeldLines(const HeldLines&) = delete;
@@ -80,8 +79,8 @@ private:
 } // namespace
 
 void RunTerminalPrompt(sim::Host& host) {
-    CatchStopSignals();                          // SIGTERM ends the run; the editor takes Ctrl+C
-    host.SetWaitForBackgroundWork(false);        // the clock follows wall time: results land when done
+    CatchStopSignals();                   // SIGTERM ends the run; the editor takes Ctrl+C
+    host.SetWaitForBackgroundWork(false); // the clock follows wall time: results land when done
     ConsoleHistory history(ConsoleHistory::FileIn(host.Home()));
     HeldLines output(host);
     TerminalLineEditor editor(kPrompt, history.Entries(), [&host] { return ConsoleNames(host); });
@@ -100,7 +99,7 @@ void RunTerminalPrompt(sim::Host& host) {
         if (history.Add(input.line)) editor.Remember(history.Entries().back());
         if (IsQuitCommand(input.line)) break;
         if (!IsBlank(input.line)) host.RunInput(input.line);
-        HeldLines::PrintAll(output.Take());      // the prompt is down until the next Read
+        HeldLines::PrintAll(output.Take()); // the prompt is down until the next Read
     }
 }
 

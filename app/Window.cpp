@@ -5,8 +5,8 @@
 #include <imgui_impl_opengl3.h>
 
 #define GLFW_INCLUDE_NONE
-#include <GLFW/glfw3.h>
 #include <GL/gl.h>
+#include <GLFW/glfw3.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -20,11 +20,11 @@
 #include <vector>
 
 #include "app/ConsoleOutput.h"
+#include "app/StopSignal.h"
 #include "app/WindowGameThread.h"
+#include "app/WindowKeys.h"
 #include "app/WindowPanels.h"
 #include "app/WindowScreenshot.h"
-#include "app/StopSignal.h"
-#include "app/WindowKeys.h"
 #include "sim/Host.h"
 
 namespace app {
@@ -135,8 +135,7 @@ private:
 
 std::unique_ptr<Window> Window::Open(bool forPictures, int width, int height, std::string& error) {
     if (!glfwInit()) {
-        error = "cannot open a window: " + LastGlfwError() +
-                " (a display is needed; xvfb-run -a provides one)";
+        error = "cannot open a window: " + LastGlfwError() + " (a display is needed; xvfb-run -a provides one)";
         return nullptr;
     }
     glfwWindowHint(GLFW_CONTEXT_VERSION_MAJOR, 3);
@@ -155,9 +154,9 @@ std::unique_ptr<Window> Window::Open(bool forPictures, int width, int height, st
     IMGUI_CHECKVERSION();
     ImGuiContext* context = ImGui::CreateContext();
     ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr;  // no imgui.ini in the working folder; the panels follow the window
+    io.IniFilename = nullptr; // no imgui.ini in the working folder; the panels follow the window
     io.LogFilename = nullptr;
-    io.ConfigInputTextCursorBlink = false;  // a sleeping window would freeze it half-way
+    io.ConfigInputTextCursorBlink = false; // a sleeping window would freeze it half-way
     ImGui::StyleColorsDark();
     // From here on the destructor undoes everything, a half-initialised backend included.
     std::unique_ptr<Window> opened(new Window(window, context));
@@ -209,15 +208,16 @@ void Window::Run(sim::Host& host) {
     CatchStopSignals();
     WindowPanels panels(host);
     WakeOnOutput wakeOnOutput(host);
-    WindowGameThread game(host);                       // the game loop runs beside the drawing
+    WindowGameThread game(host); // the game loop runs beside the drawing
     Keyboard keyboard(window, game);
-    int settleFrames = kSettleFrames;            // the first frames lay the panels out
+    int settleFrames = kSettleFrames; // the first frames lay the panels out
     // quit typed in the console ends the window; quit run by a bind ends it too.
-    while (!glfwWindowShouldClose(window) && !panels.QuitRequested() && !host.QuitRequested() &&
-           !StopRequested()) {
+    while (!glfwWindowShouldClose(window) && !panels.QuitRequested() && !host.QuitRequested() && !StopRequested()) {
         // Sleeps until input or output arrives, or for the idle redraw; busy for a few frames after.
-        if (WaitForInput(settleFrames > 0)) settleFrames = kSettleFrames;
-        else if (settleFrames > 0) --settleFrames;
+        if (WaitForInput(settleFrames > 0))
+            settleFrames = kSettleFrames;
+        else if (settleFrames > 0)
+            --settleFrames;
         const auto frameStart = std::chrono::steady_clock::now();
         DrawFrame(panels);
         glfwSwapBuffers(window);

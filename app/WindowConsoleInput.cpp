@@ -17,8 +17,7 @@ void Replace(ImGuiInputTextCallbackData* data, const std::string& text) {
 } // namespace
 
 WindowConsoleInput::WindowConsoleInput(const sim::Host& host)
-    : names([&host] { return ConsoleNames(host); }),
-      history(ConsoleHistory::FileIn(host.Home())),
+    : names([&host] { return ConsoleNames(host); }), history(ConsoleHistory::FileIn(host.Home())),
       position(history.Entries().size()) {}
 
 bool WindowConsoleInput::Draw(const char* label, std::string& text) {

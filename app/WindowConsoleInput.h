@@ -36,8 +36,8 @@ private:
 
     std::function<std::vector<std::string>()> names;
     ConsoleHistory history;
-    std::size_t position;                        // into the history; its size: the line being typed
-    std::string draft;                           // the line being typed, kept while browsing
+    std::size_t position; // into the history; its size: the line being typed
+    std::string draft;    // the line being typed, kept while browsing
     std::string matches;
 };
 

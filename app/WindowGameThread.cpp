@@ -9,7 +9,7 @@
 namespace app {
 namespace {
 
-constexpr auto kTick = std::chrono::milliseconds(5);  // how late a due timer may fire
+constexpr auto kTick = std::chrono::milliseconds(5); // how late a due timer may fire
 
 // Whether `key` has a bind. The host answers through the console handle it gave the
 // plug-in, because its own sim_key reports a key without a bind on the console, which a
@@ -52,7 +52,7 @@ void WindowGameThread::Enqueue(std::function<void()> task) {
 }
 
 void WindowGameThread::Loop() {
-    host.SetWaitForBackgroundWork(false);        // a game never waits: results land when done
+    host.SetWaitForBackgroundWork(false); // a game never waits: results land when done
     auto last = std::chrono::steady_clock::now();
     for (;;) {
         std::deque<std::function<void()>> due;

@@ -17,8 +17,8 @@ namespace app {
 
 class WindowGameThread {
 public:
-    explicit WindowGameThread(sim::Host& host);        // starts the loop
-    ~WindowGameThread();                               // stops it and waits; work not run yet is dropped
+    explicit WindowGameThread(sim::Host& host); // starts the loop
+    ~WindowGameThread();                        // stops it and waits; work not run yet is dropped
     WindowGameThread(const WindowGameThread&) = delete;
     WindowGameThread& operator=(const WindowGameThread&) = delete;
 
@@ -39,7 +39,7 @@ private:
     CondVar wake;
     std::deque<std::function<void()>> work GUARDED_BY(mutex);
     bool stopping GUARDED_BY(mutex) = false;
-    std::thread thread;                          // last: starts once the rest is ready
+    std::thread thread; // last: starts once the rest is ready
 };
 
 } // namespace app

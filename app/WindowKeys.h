@@ -8,7 +8,7 @@
 namespace app {
 
 struct BindKey {
-    const char* name;                            // "F5", "Escape", "A", "SpaceBar", ...
+    const char* name; // "F5", "Escape", "A", "SpaceBar", ...
     // The key types or edits text (a letter, a digit, a sign, space, the number pad, Enter,
     // Tab, Backspace, Delete, Shift, Control, Alt): while a text field has the keyboard, the
     // key belongs to the field and runs no bind. Other keys (F1-F12, Escape, the arrows,
@@ -20,8 +20,6 @@ struct BindKey {
 std::optional<BindKey> BindKeyFor(int glfwKey);
 
 // Whether pressing `key` runs its bind, given whether a text field has the keyboard.
-inline bool RunsBind(const BindKey& key, bool textFieldHasKeyboard) {
-    return !key.typesText || !textFieldHasKeyboard;
-}
+inline bool RunsBind(const BindKey& key, bool textFieldHasKeyboard) { return !key.typesText || !textFieldHasKeyboard; }
 
 } // namespace app

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "app/StdinConsole.h"
 #include "app/ConsoleOutput.h"
+#include "app/StdinConsole.h"
 #include "host/PluginSettingsWindow.h"
 #include "sim/Host.h"
 
@@ -22,14 +22,14 @@ constexpr float kMargin = 8.0f;
 // The page's two columns hold every caption and button of either language side by side
 // at this width; a narrower settings window scrolls rather than cut them.
 constexpr float kPageWidth = 800.0f;
-constexpr float kSettingsWidth = kPageWidth + 2 * kMargin;  // with the window's padding
-constexpr float kSideMinWidth = 300.0f;      // the game panel and the console beside the page
+constexpr float kSettingsWidth = kPageWidth + 2 * kMargin; // with the window's padding
+constexpr float kSideMinWidth = 300.0f;                    // the game panel and the console beside the page
 // In a window too narrow for the page beside the other panels, the page takes at most this
 // share of the window's height, and the game panel and the console the rest below it.
 constexpr float kStackedSettingsShare = 0.7f;
-constexpr float kStackedGameShare = 0.45f;       // of the width below the page, for the game panel
-constexpr ImGuiWindowFlags kPanelFlags = ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize |
-                                         ImGuiWindowFlags_NoCollapse;
+constexpr float kStackedGameShare = 0.45f; // of the width below the page, for the game panel
+constexpr ImGuiWindowFlags kPanelFlags =
+    ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoCollapse;
 
 // Places the next panel for this frame; a height of 0 fits the panel to its content.
 void PlaceNextWindow(float x, float y, float width, float height) {
@@ -38,14 +38,12 @@ void PlaceNextWindow(float x, float y, float width, float height) {
 }
 
 ImVec4 LineColour(const std::string& text) {
-    if (text.rfind("> ", 0) == 0) return ImVec4(0.55f, 0.75f, 1.0f, 1.0f);      // echoed command
-    if (text.rfind("toast", 0) == 0) return ImVec4(1.0f, 0.85f, 0.35f, 1.0f);   // toast
+    if (text.rfind("> ", 0) == 0) return ImVec4(0.55f, 0.75f, 1.0f, 1.0f);    // echoed command
+    if (text.rfind("toast", 0) == 0) return ImVec4(1.0f, 0.85f, 0.35f, 1.0f); // toast
     return ImGui::GetStyleColorVec4(ImGuiCol_Text);
 }
 
-bool IsBlank(const std::string& text) {
-    return text.find_first_not_of(" \t\r") == std::string::npos;
-}
+bool IsBlank(const std::string& text) { return text.find_first_not_of(" \t\r") == std::string::npos; }
 
 // Keeps the next item on the current line when `width` more pixels fit there, else starts
 // a new line: the game panel's rows wrap in a narrow window.
@@ -75,7 +73,7 @@ WindowPanels::WindowPanels(sim::Host& host, bool focusConsole)
 
 void WindowPanels::Draw() {
     const ImVec2 display = ImGui::GetIO().DisplaySize;
-    const float room = display.x - 3 * kMargin;  // for the settings window and the side panels
+    const float room = display.x - 3 * kMargin; // for the settings window and the side panels
     if (room < kSettingsWidth + kSideMinWidth) return DrawStacked(display);
     const float sideX = 2 * kMargin + kSettingsWidth;
     const float sideWidth = room - kSettingsWidth;
@@ -110,8 +108,10 @@ std::vector<std::string> WindowPanels::TakeQueuedCommands() { return std::exchan
 void WindowPanels::Queue(std::string command) { queued.push_back(std::move(command)); }
 
 void WindowPanels::Submit(std::string line) {
-    if (IsQuitCommand(line)) quit = true;
-    else if (!IsBlank(line)) Queue(std::move(line));
+    if (IsQuitCommand(line))
+        quit = true;
+    else if (!IsBlank(line))
+        Queue(std::move(line));
 }
 
 void WindowPanels::DrawSettings(const ImVec2& position, const ImVec2& size) {
@@ -153,8 +153,8 @@ void WindowPanels::DrawGame(const ImVec2& position, float width, float maxHeight
         const std::string status = host.Status();
         char clock[48];
         std::snprintf(clock, sizeof clock, "(time %.1f s)", host.Now());
-        const float oneLine = ImGui::CalcTextSize(status.c_str()).x + ImGui::GetStyle().ItemSpacing.x +
-                              ImGui::CalcTextSize(clock).x;
+        const float oneLine =
+            ImGui::CalcTextSize(status.c_str()).x + ImGui::GetStyle().ItemSpacing.x + ImGui::CalcTextSize(clock).x;
         if (oneLine <= ImGui::GetContentRegionAvail().x) {
             ImGui::TextUnformatted(status.c_str());
             ImGui::SameLine();
@@ -195,7 +195,7 @@ void WindowPanels::DrawGameButtons() {
 void WindowPanels::DrawConsole(const ImVec2& position, const ImVec2& size) {
     PlaceNextWindow(position.x, position.y, size.x, std::max(1.0f, size.y));
     if (ImGui::Begin("Console", nullptr, kPanelFlags)) {
-        const std::string& matches = consoleInput.Matches();  // an ambiguous Tab's, above the line
+        const std::string& matches = consoleInput.Matches(); // an ambiguous Tab's, above the line
         const float footer = ImGui::GetStyle().ItemSpacing.y + ImGui::GetFrameHeightWithSpacing() +
                              (matches.empty() ? 0.0f : ImGui::GetTextLineHeightWithSpacing());
         ImGui::BeginChild("log", ImVec2(0, -footer));
@@ -250,8 +250,8 @@ void WindowPanels::DrawConsoleLog() {
     const float start = ImGui::GetCursorPosY();
     const float viewTop = ImGui::GetScrollY() - start;
     const float viewBottom = viewTop + ImGui::GetWindowHeight();
-    std::size_t line = static_cast<std::size_t>(
-        std::upper_bound(logTops.begin() + 1, logTops.end(), viewTop) - logTops.begin() - 1);
+    std::size_t line =
+        static_cast<std::size_t>(std::upper_bound(logTops.begin() + 1, logTops.end(), viewTop) - logTops.begin() - 1);
     ImGui::SetCursorPosY(start + logTops[line]);
     ImGui::PushTextWrapPos(0.0f);
     for (; line < log.size() && logTops[line] < viewBottom; ++line) {

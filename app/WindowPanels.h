@@ -24,14 +24,14 @@ class WindowPanels {
 public:
     explicit WindowPanels(sim::Host& host, bool focusConsole = true);
 
-    void Draw();                                 // between ImGui::NewFrame and ImGui::Render; fills the display
-    void RunQueuedCommands();                    // after the frame, on the calling thread
+    void Draw();                                   // between ImGui::NewFrame and ImGui::Render; fills the display
+    void RunQueuedCommands();                      // after the frame, on the calling thread
     std::vector<std::string> TakeQueuedCommands(); // after the frame, for another thread to run
     bool QuitRequested() const { return quit; }
 
 private:
     struct LogLine {
-        std::string text;                        // with its time stamp
+        std::string text; // with its time stamp
         ImVec4 colour;
     };
 
@@ -47,18 +47,18 @@ private:
     void Submit(std::string line);
 
     sim::Host& host;
-    WindowConsoleInput consoleInput;                   // history and completion of the input line
+    WindowConsoleInput consoleInput; // history and completion of the input line
     std::vector<std::string> queued;
-    std::size_t linesTaken = 0;                  // the host's lines copied so far
-    std::size_t clearsSeen = 0;                  // the host's ClearCount when they were copied
+    std::size_t linesTaken = 0; // the host's lines copied so far
+    std::size_t clearsSeen = 0; // the host's ClearCount when they were copied
     std::vector<LogLine> log;
     // Where each log line starts when wrapped at `logWidth`, and where the log ends (one more
     // entry), so that a frame lays out only the lines in view.
     std::vector<float> logTops;
     float logWidth = -1.0f;
-    float pageHeight = 0.0f;                     // of the plug-in's page, as the last frame drew it
-    float settingsHeightWanted = 0.0f;           // the settings window's, to show the whole page; 0 before a frame
-    float gameBottom = 0.0f;                     // of the game panel in this frame
+    float pageHeight = 0.0f;           // of the plug-in's page, as the last frame drew it
+    float settingsHeightWanted = 0.0f; // the settings window's, to show the whole page; 0 before a frame
+    float gameBottom = 0.0f;           // of the game panel in this frame
     std::string input;
     int playlistId = 11;
     int winnerTeam = 0;

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <cstring>
+#include <fstream>
 
 namespace app {
 
@@ -51,8 +51,7 @@ bool WritePng(const Image& image, const std::filesystem::path& file, std::string
         const auto* bytes = static_cast<const unsigned char*>(data);
         out.insert(out.end(), bytes, bytes + size);
     };
-    if (!stbi_write_png_to_func(append, &encoded, image.width, image.height, 3, image.rgb.data(),
-                                image.width * 3)) {
+    if (!stbi_write_png_to_func(append, &encoded, image.width, image.height, 3, image.rgb.data(), image.width * 3)) {
         error = "cannot encode the picture as PNG";
         return false;
     }

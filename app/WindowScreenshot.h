@@ -10,7 +10,7 @@ namespace app {
 struct Image {
     int width = 0;
     int height = 0;
-    std::vector<unsigned char> rgb;              // rows top to bottom, 3 bytes a pixel
+    std::vector<unsigned char> rgb; // rows top to bottom, 3 bytes a pixel
 };
 
 // Reads the current OpenGL context's back buffer; call after drawing, before swapping.

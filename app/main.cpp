@@ -10,10 +10,10 @@
 #include <system_error>
 #include <vector>
 
-#include "app/StdinConsole.h"
 #include "app/ConsoleOutput.h"
 #include "app/Options.h"
 #include "app/PluginLibrary.h"
+#include "app/StdinConsole.h"
 #include "app/main.h"
 #if !defined(POSTPLAY_NO_WINDOW)
 #include "app/Window.h"
@@ -63,13 +63,13 @@ std::string UnreadableScript(const std::vector<std::filesystem::path>& scripts) 
 std::string PrepareHome(const app::Options& options, std::filesystem::path& home) {
     home = options.home.value_or(app::DefaultHomePath());
     if (home.empty()) return "cannot find a home folder (neither XDG_STATE_HOME nor HOME is set); give --home DIR";
-    std::error_code unresolved;                  // the program works in it, so it must not be relative
+    std::error_code unresolved; // the program works in it, so it must not be relative
     if (std::filesystem::path made = std::filesystem::absolute(home, unresolved); !unresolved) home = std::move(made);
     std::error_code error, ignored;
     std::filesystem::create_directories(home, error);
     if (!std::filesystem::is_directory(home, ignored))
-        return "cannot use " + PathToUtf8(home) + " as the home folder: " +
-               (error ? error.message() : std::string("it is not a folder"));
+        return "cannot use " + PathToUtf8(home) +
+               " as the home folder: " + (error ? error.message() : std::string("it is not a folder"));
     if (!app::CanWriteIn(home))
         return "cannot use " + PathToUtf8(home) + " as the home folder: " + std::strerror(errno);
     return {};

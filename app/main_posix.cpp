@@ -9,8 +9,6 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
     return std::vector<std::string>(argv + 1, argv + argc);
 }
 
-bool CanWriteIn(const std::filesystem::path& folder) {
-    return access(folder.c_str(), W_OK | X_OK) == 0;
-}
+bool CanWriteIn(const std::filesystem::path& folder) { return access(folder.c_str(), W_OK | X_OK) == 0; }
 
 } // namespace app

@@ -3,8 +3,9 @@
 #include "app/main.h"
 
 #include <windows.h>
-#include <shellapi.h>
+
 #include <io.h>
+#include <shellapi.h>
 
 #include <memory>
 #include <utility>
@@ -20,14 +21,14 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
         const int size = WideCharToMultiByte(CP_UTF8, 0, wide.get()[i], -1, nullptr, 0, nullptr, nullptr);
         std::string argument(size > 0 ? static_cast<std::size_t>(size) : 1u, '\0');
         if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide.get()[i], -1, argument.data(), size, nullptr, nullptr);
-        argument.pop_back();                     // the terminating NUL
+        argument.pop_back(); // the terminating NUL
         arguments.push_back(std::move(argument));
     }
     return arguments;
 }
 
 bool CanWriteIn(const std::filesystem::path& folder) {
-    return _waccess(folder.c_str(), 2) == 0;     // 2: write access
+    return _waccess(folder.c_str(), 2) == 0; // 2: write access
 }
 
 } // namespace app

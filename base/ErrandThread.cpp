@@ -21,7 +21,7 @@ bool ErrandThread::Post(std::function<void()> job) {
     MutexLock lock(mutex);
     if (stopping || !thread.joinable()) return false;
     jobs.push_back(std::move(job));
-    lock.Unlock();                               // woken after: it need not wait for our lock
+    lock.Unlock(); // woken after: it need not wait for our lock
     wake.NotifyOne();
     return true;
 }
@@ -31,7 +31,7 @@ void ErrandThread::Run() noexcept {
     MutexLock lock(mutex);
     for (;;) {
         while (!stopping && jobs.empty()) wake.Wait(lock);
-        if (jobs.empty()) return;                // stopping, and every job posted has run
+        if (jobs.empty()) return; // stopping, and every job posted has run
         std::function<void()> job = std::move(jobs.front());
         jobs.pop_front();
         lock.RunUnlocked([&job] {

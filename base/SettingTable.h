@@ -61,50 +61,70 @@ Overloaded(Visits...) -> Overloaded<Visits...>;
 
 struct Setting {
     const char* name;
-    const char* defaultValue;  // the language's default is the game's language, known at load
+    const char* defaultValue; // the language's default is the game's language, known at load
     const char* description;
     bool searchable;
-    bool save;                 // kept in the plug-in's cfg file
+    bool save; // kept in the plug-in's cfg file
     Range range;
     Cell cell;
     PageRange pageRange{};
-    ValueCheck accepts = nullptr;  // none: every value is stored
+    ValueCheck accepts = nullptr; // none: every value is stored
     Refusal refusal{};
 };
 
 inline constexpr Setting kEnabled{"pp_enabled", "1", "Enable the plugin", true, true, kSwitch, &SettingCells::enabled};
-inline constexpr Setting kMode{"pp_mode", "freeplay", "Set the training mode (freeplay/custom)",
-                               true, true, kNoRange, &SettingCells::trainingMode};
+inline constexpr Setting kMode{"pp_mode",
+                               "freeplay",
+                               "Set the training mode (freeplay/custom)",
+                               true,
+                               true,
+                               kNoRange,
+                               &SettingCells::trainingMode};
 inline constexpr Setting kCustomTrainingPackCode{
-    "pp_custom_training_pack_code", "", "Custom training pack code", true, true, kNoRange,
-    &SettingCells::customTrainingPackCode, PageRange{}, &IsStorablePackCode,
+    "pp_custom_training_pack_code",
+    "",
+    "Custom training pack code",
+    true,
+    true,
+    kNoRange,
+    &SettingCells::customTrainingPackCode,
+    PageRange{},
+    &IsStorablePackCode,
     Refusal{"Invalid training pack code, not used: {}; the code in use is {}",
             "Invalid training pack code, not used: {}; no code is set"}};
-inline constexpr Setting kRequeue{"pp_requeue", "1", "Toggle auto requeue", true, true, kSwitch,
-                                  &SettingCells::autoRequeue};
-inline constexpr Setting kRequeueDelay{"pp_requeue_delay", "0", "Set requeue delay in seconds", true, true,
-                                       kNotNegative, &SettingCells::requeueDelay, PageRange{0, 900}};
-inline constexpr Setting kWaitMmr{"pp_wait_mmr", "1", "Wait for MMR to be visible before leaving",
-                                  true, true, kSwitch, &SettingCells::waitMmr};
-inline constexpr Setting kWorkshopMapsFolder{"pp_workshop_maps_folder", "", "Workshop maps folder",
-                                             false, true, kNoRange, &SettingCells::workshopMapsFolder};
-inline constexpr Setting kWorkshopMap{"pp_workshop_map", "", "Workshop map", false, true, kNoRange,
+inline constexpr Setting kRequeue{"pp_requeue", "1",     "Toggle auto requeue",     true,
+                                  true,         kSwitch, &SettingCells::autoRequeue};
+inline constexpr Setting kRequeueDelay{
+    "pp_requeue_delay", "0", "Set requeue delay in seconds", true, true, kNotNegative, &SettingCells::requeueDelay,
+    PageRange{0, 900}};
+inline constexpr Setting kWaitMmr{
+    "pp_wait_mmr", "1", "Wait for MMR to be visible before leaving", true, true, kSwitch, &SettingCells::waitMmr};
+inline constexpr Setting kWorkshopMapsFolder{
+    "pp_workshop_maps_folder", "", "Workshop maps folder", false, true, kNoRange, &SettingCells::workshopMapsFolder};
+inline constexpr Setting kWorkshopMap{"pp_workshop_map",         "", "Workshop map", false, true, kNoRange,
                                       &SettingCells::workshopMap};
-inline constexpr Setting kEnableCompetitive{"pp_enable_competitive", "1", "Enable competitive mode",
-                                            true, true, kSwitch, &SettingCells::enableCompetitive};
-inline constexpr Setting kEnableCasual{"pp_enable_casual", "1", "Enable casual mode", true, true, kSwitch,
+inline constexpr Setting kEnableCompetitive{
+    "pp_enable_competitive", "1", "Enable competitive mode", true, true, kSwitch, &SettingCells::enableCompetitive};
+inline constexpr Setting kEnableCasual{"pp_enable_casual",         "1", "Enable casual mode", true, true, kSwitch,
                                        &SettingCells::enableCasual};
-inline constexpr Setting kToggleBind{"pp_toggle_bind", "", "Key bind to toggle the plugin",
-                                     false, true, kNoRange, &SettingCells::toggleBind};
-inline constexpr Setting kLanguage{"plugin_language", "INT", "Set the language for plugin UI and messages",
-                                   true, true, kNoRange, std::monostate{}};
+inline constexpr Setting kToggleBind{
+    "pp_toggle_bind", "", "Key bind to toggle the plugin", false, true, kNoRange, &SettingCells::toggleBind};
+inline constexpr Setting kLanguage{
+    "plugin_language", "INT", "Set the language for plugin UI and messages", true, true, kNoRange, std::monostate{}};
 
 // The variables the plug-in registers itself, in the order it registers them (the
 // language is registered earlier, by the localization manager).
-inline constexpr Setting kRegistered[] = {kEnabled,     kMode,           kCustomTrainingPackCode,
-                                          kRequeue,     kRequeueDelay,   kWaitMmr,
-                                          kWorkshopMapsFolder, kWorkshopMap, kEnableCompetitive,
-                                          kEnableCasual, kToggleBind};
+inline constexpr Setting kRegistered[] = {kEnabled,
+                                          kMode,
+                                          kCustomTrainingPackCode,
+                                          kRequeue,
+                                          kRequeueDelay,
+                                          kWaitMmr,
+                                          kWorkshopMapsFolder,
+                                          kWorkshopMap,
+                                          kEnableCompetitive,
+                                          kEnableCasual,
+                                          kToggleBind};
 
 // A new cell for every registered setting, holding its default value.
 SettingCells FreshCells();

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/Mutex.h"
 #include "base/TrainingMode.h"
+#include "host/Mutex.h"
 
 namespace postplay {
 

@@ -11,7 +11,7 @@ namespace postplay {
 namespace TrainingMode {
 
 namespace {
-constexpr std::array kTextForms{"freeplay", "custom", "workshop"};  // by Mode
+constexpr std::array kTextForms{"freeplay", "custom", "workshop"}; // by Mode
 }
 
 Mode FromString(const std::string& text) {
@@ -22,9 +22,12 @@ Mode FromString(const std::string& text) {
 
 const char* ToString(Mode mode) {
     switch (mode) {
-    case Custom: return kTextForms[Custom];
-    case Workshop: return kTextForms[Workshop];
-    case FreePlay: break;
+    case Custom:
+        return kTextForms[Custom];
+    case Workshop:
+        return kTextForms[Workshop];
+    case FreePlay:
+        break;
     }
     return kTextForms[FreePlay];
 }
@@ -35,9 +38,7 @@ namespace {
 
 constexpr std::size_t kPackCodeLength = 19;
 
-bool IsGroupSeparatorPosition(std::size_t index) {
-    return index == 4 || index == 9 || index == 14;
-}
+bool IsGroupSeparatorPosition(std::size_t index) { return index == 4 || index == 9 || index == 14; }
 
 } // namespace
 

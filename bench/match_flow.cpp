@@ -27,7 +27,7 @@ public:
         options.home = home.path();
         host = std::make_unique<sim::Host>(options);
         if (withPlugin) host->LoadPlugin(&getPlugin, &deleteMe);
-        host->Advance(1.0);  // past the stored settings' load
+        host->Advance(1.0); // past the stored settings' load
     }
 
     ~BenchHost() {

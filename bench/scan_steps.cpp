@@ -42,16 +42,16 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
-#include "support/HeadlessImGui.h"
-#include "support/ScratchFolder.h"
 #include "localization/LocalizationManager.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
+#include "support/HeadlessImGui.h"
 #include "support/PostplayPluginTestPeer.h"
+#include "support/ScratchFolder.h"
 #if __has_include("settings/PageState.h")
 #include "settings/PageState.h"
-using namespace postplay;                        // the tree before the plug-in's namespace had none
+using namespace postplay; // the tree before the plug-in's namespace had none
 #else
 #include "settings/PageInternal.h"
 #endif
@@ -120,7 +120,7 @@ void LandBackgroundWork(sim::Host&) {}
 
 // The folder's name holds the text the runner script hands the shim as FS_SHIM_SLOW.
 constexpr const char* kSlowName = "slow-drive-maps";
-constexpr int kEndKey = 1;                       // the key index Dear ImGui's End is mapped to
+constexpr int kEndKey = 1; // the key index Dear ImGui's End is mapped to
 
 double MicrosSince(Clock::time_point start) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
@@ -210,7 +210,7 @@ public:
         LoadPlugin();
         host->RunLine(SetLine("pp_workshop_maps_folder", maps.fast));
         host->RunLine("pp_find_workshop_maps");
-        host->Step();                            // the scan lands
+        host->Step(); // the scan lands
         host->RunLine(SetLine("pp_workshop_maps_folder", maps.slow));
         host->RunLine(std::string("pp_mode workshop"));
         NeverWaitForBackgroundWork(*host);
@@ -335,7 +335,7 @@ void a_refresh_click(benchmark::State& state) {
     for (auto _ : state) {
         scans.Mark();
         bench.MouseDown(spots->refreshButton);
-        samples.Add(bench.MouseUp());            // a button takes its click as the mouse is released
+        samples.Add(bench.MouseUp()); // a button takes its click as the mouse is released
         const bool clicked = GImGui->ActiveIdPreviousFrame == button && GImGui->HoveredId == button;
         samples.Expect(clicked && scans.Asked());
     }
@@ -352,7 +352,7 @@ void b_folder_typed(benchmark::State& state) {
     for (auto _ : state) {
         // Back to the plain spelling, then into the box at the end of its text.
         bench.Host().RunLine(SetLine("pp_workshop_maps_folder", plain));
-        ImGui::ClearActiveID();                  // the box takes the stored text when it is clicked again
+        ImGui::ClearActiveID(); // the box takes the stored text when it is clicked again
         bench.MouseDown(spots->folderBox);
         bench.MouseUp();
         bench.PressEnd();
@@ -399,7 +399,7 @@ void e_load_check(benchmark::State& state) {
     Samples samples;
     for (auto _ : state) {
         samples.Add(TimeMicros([&] { PostplayPluginTestPeer::RegisterNotifiers(bench.Plugin()); }));
-        LandBackgroundWork(bench.Host());        // each load's test finds the worker idle
+        LandBackgroundWork(bench.Host()); // each load's test finds the worker idle
     }
     samples.Report(state, bench.QueryMs());
 }
@@ -412,7 +412,7 @@ void f_startup_scan(benchmark::State& state) {
     for (auto _ : state) {
         StopScans(bench.Plugin());
         PostplayPluginTestPeer::RegisterNotifiers(bench.Plugin());
-        LandBackgroundWork(bench.Host());        // the folder test's result schedules the timer
+        LandBackgroundWork(bench.Host()); // the folder test's result schedules the timer
         scans.Mark();
         samples.Add(TimeMicros([&] { bench.Host().Advance(0.5); }));
         samples.Expect(scans.Asked());

@@ -9,12 +9,12 @@
 
 #include <benchmark/benchmark.h>
 
-#include "support/ScratchFolder.h"
 #include "host/CVarManagerWrapper.h"
 #include "localization/LocalizationManager.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
+#include "support/ScratchFolder.h"
 
 using namespace postplay;
 
@@ -35,7 +35,7 @@ void BM_PageSideSettingChange(benchmark::State& state) {
     {
         sim::Host host(options);
         host.LoadPlugin(&getPlugin, &deleteMe);
-        host.Advance(0.2);                       // the stored values are loaded: changes write the file
+        host.Advance(0.2); // the stored values are loaded: changes write the file
         CVarManagerWrapper& cvars = *PluginSingleton()->cvarManager;
         int delay = 0;
         for (auto _ : state) {
@@ -47,7 +47,7 @@ void BM_PageSideSettingChange(benchmark::State& state) {
         }
         host.UnloadPlugin();
     }
-    LocalizationManager::GetInstance()->persistentStorage.reset();  // its last write, while the folder is there
+    LocalizationManager::GetInstance()->persistentStorage.reset(); // its last write, while the folder is there
     state.counters["p50_us"] = Percentile(micros, 0.50);
     state.counters["p99_us"] = Percentile(micros, 0.99);
     state.counters["max_us"] = Percentile(micros, 1.0);

@@ -9,11 +9,11 @@
 #include <benchmark/benchmark.h>
 
 #include "localization/LocalizationManager.h"
-#include "support/ScratchFolder.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
 #include "storage/PersistentStorage.h"
+#include "support/ScratchFolder.h"
 #include "training/WorkshopMaps.h"
 
 using namespace postplay;
@@ -75,7 +75,7 @@ void BM_WriteSettingsFile(benchmark::State& state) {
     {
         sim::Host host(options);
         host.LoadPlugin(&getPlugin, &deleteMe);
-        host.Advance(0.2);                       // the stored values are loaded: writes are allowed
+        host.Advance(0.2); // the stored values are loaded: writes are allowed
         PersistentStorage& storage = *PluginSingleton()->persistentStorage;
         for (auto _ : state) storage.WriteStorageFile();
         host.UnloadPlugin();

@@ -9,11 +9,11 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
-#include "support/HeadlessImGui.h"
-#include "support/ScratchFolder.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
 #include "sim/Host.h"
+#include "support/HeadlessImGui.h"
+#include "support/ScratchFolder.h"
 
 using namespace postplay;
 
@@ -40,7 +40,6 @@ public:
         host->RunLine("pp_workshop_maps_folder \"" + maps.string() + "\"");
         host->RunLine("pp_find_workshop_maps");
         host->RunLine("pp_custom_training_pack_code ABCD-1234-EFGH-5678");
-
     }
 
     ~PageBench() { host->UnloadPlugin(); }

@@ -15,9 +15,9 @@
 #include <system_error>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "localization/LocalizationManager.h"
 #include "plugin/PluginEntry.h"
-#include "ScratchFolder.h"
 #include "sim/Host.h"
 #include "storage/PersistentStorage.h"
 
@@ -53,7 +53,7 @@ private:
 class InsideFolder {
 public:
     explicit InsideFolder(const std::filesystem::path& folder) : previous(std::filesystem::current_path()) {
-        Outermost();                             // fixed at the first use
+        Outermost(); // fixed at the first use
         std::filesystem::current_path(folder);
     }
     ~InsideFolder() {

@@ -38,17 +38,26 @@ constexpr std::uint32_t kFreshHostOneIn = 4;
 
 // The plug-in's stored settings, as the configuration file lists them.
 const char* const kStoredNames[] = {
-    "pp_enabled",       "pp_mode",     "pp_custom_training_pack_code", "pp_requeue",
-    "pp_requeue_delay", "pp_wait_mmr", "pp_workshop_maps_folder",      "pp_workshop_map",
-    "pp_enable_competitive", "pp_enable_casual", "pp_toggle_bind",     "plugin_language",
+    "pp_enabled",
+    "pp_mode",
+    "pp_custom_training_pack_code",
+    "pp_requeue",
+    "pp_requeue_delay",
+    "pp_wait_mmr",
+    "pp_workshop_maps_folder",
+    "pp_workshop_map",
+    "pp_enable_competitive",
+    "pp_enable_casual",
+    "pp_toggle_bind",
+    "plugin_language",
 };
 constexpr std::size_t kStoredCount = sizeof kStoredNames / sizeof kStoredNames[0];
 
 using Values = std::map<std::string, std::string>;
 
 fuzz::ScratchFolder* scratch = nullptr;
-std::unique_ptr<fuzz::PluginHost> live;          // its values are the defaults between inputs
-Values defaults;                                 // every stored value of a new host
+std::unique_ptr<fuzz::PluginHost> live; // its values are the defaults between inputs
+Values defaults;                        // every stored value of a new host
 
 sim::Host& Live() { return **live; }
 
@@ -78,7 +87,7 @@ void WriteFile(const std::filesystem::path& file, const std::string& contents) {
 }
 
 std::uint32_t Hash(const std::uint8_t* data, std::size_t size) {
-    std::uint32_t hash = 2166136261u;            // FNV-1a
+    std::uint32_t hash = 2166136261u; // FNV-1a
     for (std::size_t i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
     return hash;
 }
@@ -103,8 +112,8 @@ bool IsExpectedLoadLine(const std::string& line, const std::string& setName) {
 
 struct SetValue {
     std::string name, value;
-    Values written;                              // every stored value after the set
-    bool storageSpoke = false;                   // the storage refused or cleaned something
+    Values written;            // every stored value after the set
+    bool storageSpoke = false; // the storage refused or cleaned something
 };
 
 // Where the host's log stood before the load: its length and its count of clears.
@@ -185,7 +194,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     set.written = StoredValues(Live());
     for (const std::string& line : fuzz::LineTexts(Live(), mark))
         if (StartsWith(line, "PersistentStorage: ")) set.storageSpoke = true;
-    Live().RunLine("writeconfig");               // the change's write is settled once this returns
+    Live().RunLine("writeconfig"); // the change's write is settled once this returns
 
     if (Hash(data, size) % kFreshHostOneIn == 0)
         LoadBackInFreshHost(set);

@@ -99,7 +99,7 @@ void CheckLines(const std::vector<std::string>& lines) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    scratch = new fuzz::ScratchFolder();          // released at exit, removing the folder
+    scratch = new fuzz::ScratchFolder(); // released at exit, removing the folder
     std::atexit([] { delete scratch; });
     fuzz::InsideFolder inside(scratch->work());
     MakeWorkshopTree();
@@ -114,14 +114,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::InsideFolder inside(scratch->work());
     std::error_code ignored;
     std::filesystem::remove_all(scratch->home(), ignored);
-    std::vector<std::string> printed;            // every line after the load, also those a clear drops
+    std::vector<std::string> printed; // every line after the load, also those a clear drops
     fuzz::PluginHost host(scratch->home());
     host->SetLineSink([&printed](const sim::ConsoleLine& line) { printed.push_back(line.text); });
 
     if (input.substr(0, kCfgHeader.size()) == kCfgHeader) {
         const std::filesystem::path file = scratch->path() / "input.cfg";
         std::ofstream(file, std::ios::binary | std::ios::trunc) << input.substr(kCfgHeader.size());
-        host->Advance(1.0);                       // the plug-in's own delayed load has run
+        host->Advance(1.0); // the plug-in's own delayed load has run
         host->LoadCfg(file);
         host->Step();
     } else {
@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    host.Unload();                                // no other thread prints from here on
+    host.Unload(); // no other thread prints from here on
     CheckLines(fuzz::LineTexts(*host));
     CheckLines(printed);
     return 0;

@@ -87,7 +87,7 @@ void CheckPaths(const std::string& folder, const std::string& entry) {
 void MakeWorkshopTree() {
     namespace fs = std::filesystem;
     const char* const folders[] = {"maps/Arena", "maps/Empty", "maps/Two maps", "maps/semi;colon", "maps/Upper"};
-    const char* const files[] = {"maps/Arena/Arena.upk", "maps/Two maps/a.upk", "maps/Two maps/b.upk",
+    const char* const files[] = {"maps/Arena/Arena.upk",  "maps/Two maps/a.upk",  "maps/Two maps/b.upk",
                                  "maps/semi;colon/x.upk", "maps/Upper/FIELD.UPK", "maps/Notes.upk",
                                  "maps/Empty/readme.txt"};
     for (const char* folder : folders) fs::create_directories(folder);

@@ -13,9 +13,9 @@ public:
     std::string getCVarName();
     std::string getDescription();
     std::string getStringValue();
-    int getIntValue();                           // the value read as a number, truncated
+    int getIntValue(); // the value read as a number, truncated
     float getFloatValue();
-    bool getBoolValue();                         // getIntValue() != 0
+    bool getBoolValue(); // getIntValue() != 0
 
     // Stores the value (clamped to the variable's range, if it has one) and, when the
     // stored text changed, runs the value-changed callbacks before returning.

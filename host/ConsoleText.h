@@ -14,11 +14,16 @@ inline std::string EscapeControls(std::string_view text) {
     escaped.reserve(text.size());
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == '\t') escaped += "\\t";
-        else if (c == '\n') escaped += "\\n";
-        else if (c == '\r') escaped += "\\r";
-        else if (byte < 0x20 || byte == 0x7f) escaped += {'\\', 'x', kHexDigits[byte >> 4], kHexDigits[byte & 0xf]};
-        else escaped += c;
+        if (c == '\t')
+            escaped += "\\t";
+        else if (c == '\n')
+            escaped += "\\n";
+        else if (c == '\r')
+            escaped += "\\r";
+        else if (byte < 0x20 || byte == 0x7f)
+            escaped += {'\\', 'x', kHexDigits[byte >> 4], kHexDigits[byte & 0xf]};
+        else
+            escaped += c;
     }
     return escaped;
 }

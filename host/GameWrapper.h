@@ -27,18 +27,18 @@ public:
     // Runs the callback once on the game thread, at the next step; never inside this call.
     void Execute(std::function<void(GameWrapper*)> callback);
 
-    bool IsInGame();                             // any game: match, free play, training, workshop
-    bool IsInOnlineGame();                       // an online match, ended or not, until it is left
-    ServerWrapper GetOnlineGame();               // empty outside an online match
-    ServerWrapper GetCurrentGameState();         // the current game of any kind; empty in the menu
+    bool IsInGame();                     // any game: match, free play, training, workshop
+    bool IsInOnlineGame();               // an online match, ended or not, until it is left
+    ServerWrapper GetOnlineGame();       // empty outside an online match
+    ServerWrapper GetCurrentGameState(); // the current game of any kind; empty in the menu
 
     PlayerControllerWrapper GetPlayerController();
     MatchmakingWrapper GetMatchmakingWrapper();
     MMRWrapper GetMMRWrapper();
-    UnrealStringWrapper GetUILanguage();         // absent when the game reports no language
+    UnrealStringWrapper GetUILanguage(); // absent when the game reports no language
 
-    std::filesystem::path GetDataFolder();       // the host's data folder
-    std::filesystem::path GetBakkesModPath();    // the host's own folder
+    std::filesystem::path GetDataFolder();    // the host's data folder
+    std::filesystem::path GetBakkesModPath(); // the host's own folder
 
     void LoadToastTexture(std::string name, std::string path);
     void Toast(std::string title, std::string text, std::string texture = "default", float timeout = 3.5f,

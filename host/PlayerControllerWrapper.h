@@ -13,7 +13,7 @@ public:
 class PriWrapper : public PlayerReplicationInfoWrapper {
 public:
     using PlayerReplicationInfoWrapper::PlayerReplicationInfoWrapper;
-    UniqueIDWrapper GetPartyLeaderID();          // text "0" when the player is in no party
+    UniqueIDWrapper GetPartyLeaderID(); // text "0" when the player is in no party
 };
 
 class PlayerControllerWrapper : public ObjectWrapper {

@@ -21,6 +21,6 @@ public:
 class ServerWrapper : public ObjectWrapper {
 public:
     using ObjectWrapper::ObjectWrapper;
-    GameSettingPlaylistWrapper GetPlaylist();    // empty for games without a playlist
-    TeamWrapper GetGameWinner();                 // empty while the game has no winner
+    GameSettingPlaylistWrapper GetPlaylist(); // empty for games without a playlist
+    TeamWrapper GetGameWinner();              // empty while the game has no winner
 };

@@ -5,11 +5,11 @@
 
 class UnrealStringWrapper {
 public:
-    UnrealStringWrapper();                       // absent text
+    UnrealStringWrapper(); // absent text
     explicit UnrealStringWrapper(std::string text);
 
     bool IsNull() const;
-    std::string ToString() const;                // empty when absent
+    std::string ToString() const; // empty when absent
 
 private:
     bool present;

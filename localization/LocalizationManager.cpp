@@ -3,12 +3,12 @@
 #include <new>
 #include <utility>
 
-#include "host/CVarManagerWrapper.h"
-#include "host/GameWrapper.h"
 #include "base/AsciiText.h"
 #include "base/EntryGuard.h"
 #include "base/Log.h"
 #include "base/SettingTable.h"
+#include "host/CVarManagerWrapper.h"
+#include "host/GameWrapper.h"
 #include "storage/PersistentStorage.h"
 
 namespace postplay {
@@ -99,7 +99,7 @@ std::string LocalizationManager::ActiveLocale() const {
 }
 
 void LocalizationManager::ActivateLocale(const std::string& locale) {
-    const auto table = translations.find(locale);  // the tables are not written after Initialize
+    const auto table = translations.find(locale); // the tables are not written after Initialize
     MutexLock lock(localeMutex);
     activeLocale = locale;
     activeTable.store(table == translations.end() ? nullptr : &table->second, std::memory_order_release);

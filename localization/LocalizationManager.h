@@ -32,7 +32,7 @@ public:
                     std::shared_ptr<PersistentStorage> persistentStorage);
     std::string Translate(const std::string& key) const;
     void SetLanguage(const std::string& code);
-    std::string ActiveLocale() const;            // "INT" or "FRA"
+    std::string ActiveLocale() const; // "INT" or "FRA"
     // Makes `locale` the active language as given (not normalised, not stored).
     void ActivateLocale(const std::string& locale);
     std::string NormalizeLocale(std::string code, std::string fallback) const;

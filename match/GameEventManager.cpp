@@ -3,9 +3,9 @@
 #include <string>
 #include <utility>
 
+#include "base/EntryGuard.h"
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
-#include "base/EntryGuard.h"
 
 namespace postplay {
 
@@ -31,7 +31,7 @@ constexpr HookedFunction kHookedFunctions[] = {
 // Runs a snapshot of the list, so a callback that subscribes another one cannot
 // invalidate the callback that is running. A failing callback does not stop the others.
 void RunEach(const std::vector<std::function<void()>>& callbacks, const char* what) {
-    const auto snapshot = callbacks;  // NOLINT(performance-unnecessary-copy-initialization): the copy is the point
+    const auto snapshot = callbacks; // NOLINT(performance-unnecessary-copy-initialization): the copy is the point
     for (const auto& callback : snapshot) RunGuarded(what, callback);
 }
 
@@ -81,8 +81,6 @@ void GameEventManager::HandleGameLeft() {
     RunEach(onGameLeftCallbacks, "a game-left callback");
 }
 
-void GameEventManager::HandleMatchEnded() {
-    RunEach(onMatchEndedCallbacks, "a match-ended callback");
-}
+void GameEventManager::HandleMatchEnded() { RunEach(onMatchEndedCallbacks, "a match-ended callback"); }
 
 } // namespace postplay

@@ -2,20 +2,20 @@
 // game and the re-queue after the delay.
 #include <cstdint>
 
+#include "base/EntryGuard.h"
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
 #include "match/GameEventManager.h"
 #include "match/Playlists.h"
-#include "base/EntryGuard.h"
 #include "plugin/PostplayPlugin.h"
 
 namespace postplay {
 
 namespace {
 
-constexpr float kTransitionDelaySeconds = 0.0f;  // the next run of the host's timers
+constexpr float kTransitionDelaySeconds = 0.0f; // the next run of the host's timers
 constexpr float kExtraRequeueSeconds = 0.0f;
-constexpr unsigned char kTeamNumberBound = 42;   // teams 0 and 1 pass; 255 (no team) does not
+constexpr unsigned char kTeamNumberBound = 42; // teams 0 and 1 pass; 255 (no team) does not
 constexpr const char* kNoPartyLeaderId = "0";
 constexpr const char* kQueueCommand = "queue";
 
@@ -67,8 +67,7 @@ void PostplayPlugin::_ProcessMatchEnd(bool mmrUpdated) {
     if (server.IsNull()) return;
     const PlaylistClass playlistClass = ClassifyPlaylist(server.GetPlaylist().GetPlaylistId());
     if (playlistClass == PlaylistClass::Other) return;
-    const bool classEnabled =
-        playlistClass == PlaylistClass::Competitive ? *enableCompetitive : *enableCasual;
+    const bool classEnabled = playlistClass == PlaylistClass::Competitive ? *enableCompetitive : *enableCasual;
     if (!classEnabled) return;
 
     // Not guarded by transitionPending: repeated signals of one match end add re-queue

@@ -7,13 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/EntryGuard.h"
+#include "base/Log.h"
+#include "base/SettingTable.h"
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
 #include "localization/LocalizationManager.h"
-#include "base/EntryGuard.h"
-#include "base/Log.h"
 #include "plugin/PostplayPlugin.h"
-#include "base/SettingTable.h"
 
 namespace postplay {
 
@@ -23,7 +23,7 @@ constexpr std::chrono::seconds kLongScan{1};
 } // namespace
 
 // The commands take their words by value, as the host's notifiers hand them over.
-void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {  // NOLINT(performance-unnecessary-value-param)
+void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) { // NOLINT(performance-unnecessary-value-param)
     CVarWrapper enabledCvar = cvarManager->getCvar(setting::kEnabled.name);
     const bool wasEnabled = enabledCvar.getBoolValue();
     enabledCvar.setValue(static_cast<int>(!wasEnabled));
@@ -32,7 +32,8 @@ void PostplayPlugin::TogglePlugin(std::vector<std::string> /*words*/) {  // NOLI
     gameWrapper->Toast("Postplay", localizationManager->Translate(key), "postplay_logo", 2.0f, 0, 290.0f, 60.0f);
 }
 
-void PostplayPlugin::RefreshWorkshopMaps(std::vector<std::string> /*words*/) {  // NOLINT(performance-unnecessary-value-param)
+void PostplayPlugin::RefreshWorkshopMaps(
+    std::vector<std::string> /*words*/) { // NOLINT(performance-unnecessary-value-param)
     workshopWorker.Scan(workshopMapsFolder->Get(), [this](FolderWorker::ScanResult scan) {
         _OnGameThread("landing a workshop map scan",
                       [this, scan = std::move(scan)]() mutable { _LandWorkshopScan(std::move(scan)); });
@@ -59,7 +60,7 @@ void PostplayPlugin::_ReplaceWorkshopMaps(WorkshopMapList::Maps maps) {
 }
 
 void PostplayPlugin::_LandWorkshopScan(FolderWorker::ScanResult scan) {
-    if (!workshopWorker.IsLatest(scan.ticket)) return;  // a newer scan or refresh was asked for
+    if (!workshopWorker.IsLatest(scan.ticket)) return; // a newer scan or refresh was asked for
     const std::string& folder = scan.folder;
     if (folder.empty()) {
         _ReplaceWorkshopMaps(nullptr);

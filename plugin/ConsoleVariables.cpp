@@ -6,14 +6,14 @@
 #include <utility>
 #include <variant>
 
-#include "host/CVarManagerWrapper.h"
-#include "host/GameWrapper.h"
 #include "base/EntryGuard.h"
 #include "base/Log.h"
-#include "plugin/PostplayPlugin.h"
 #include "base/SettingTable.h"
-#include "storage/PersistentStorage.h"
 #include "base/TrainingMode.h"
+#include "host/CVarManagerWrapper.h"
+#include "host/GameWrapper.h"
+#include "plugin/PostplayPlugin.h"
+#include "storage/PersistentStorage.h"
 
 namespace postplay {
 
@@ -43,8 +43,10 @@ void KeepText(const setting::Setting& row, SharedText& cell, CVarWrapper& cvar) 
         return;
     }
     const std::string inUse = cell.Get();
-    if (inUse.empty()) Log(row.refusal.keepingNone, value);
-    else Log(row.refusal.keepingValue, value, inUse);
+    if (inUse.empty())
+        Log(row.refusal.keepingNone, value);
+    else
+        Log(row.refusal.keepingValue, value, inUse);
     if (inUse != value) cvar.setValue(inUse);
 }
 

@@ -20,5 +20,5 @@ std::shared_ptr<PostplayPlugin>& PluginSingleton();
 
 // The host finds these by name: they stay outside the plug-in's namespace.
 POSTPLAY_EXPORT BakkesMod::Plugin::PluginInfo exports;
-POSTPLAY_EXPORT std::uintptr_t getPlugin();      // the address of the singleton (not of the object)
-POSTPLAY_EXPORT void deleteMe();                 // empties the singleton
+POSTPLAY_EXPORT std::uintptr_t getPlugin(); // the address of the singleton (not of the object)
+POSTPLAY_EXPORT void deleteMe();            // empties the singleton

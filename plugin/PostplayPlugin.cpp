@@ -3,14 +3,14 @@
 #include <filesystem>
 #include <optional>
 
+#include "base/EntryGuard.h"
+#include "base/Log.h"
+#include "base/NarrowPath.h"
 #include "host/CVarManagerWrapper.h"
 #include "host/GameWrapper.h"
 #include "host/PathText.h"
 #include "localization/LocalizationManager.h"
 #include "match/GameEventManager.h"
-#include "base/EntryGuard.h"
-#include "base/Log.h"
-#include "base/NarrowPath.h"
 #include "plugin/PluginEntry.h"
 #include "storage/PersistentStorage.h"
 #include "training/DestinationLoader.h"
@@ -68,7 +68,7 @@ void PostplayPlugin::_StartWorkers() {
 // pending cfg write and joins every thread the plug-in started. Safe to call more than once.
 void PostplayPlugin::_StopWorkers() {
     RunGuarded("stopping the plug-in's threads", [this] {
-        workshopWorker.RequestStop();            // all at once: each ends while the others do
+        workshopWorker.RequestStop(); // all at once: each ends while the others do
         linkOpener.RequestStop();
         if (persistentStorage) persistentStorage->StopWriter();
         workshopWorker.Stop();

@@ -32,16 +32,14 @@ class PersistentStorage;
 class GameEventManager;
 class LocalizationManager;
 
-class PostplayPlugin : public BakkesMod::Plugin::BakkesModPlugin,
-                       public SettingsWindowBase,
-                       public SettingCells {
+class PostplayPlugin : public BakkesMod::Plugin::BakkesModPlugin, public SettingsWindowBase, public SettingCells {
 public:
     PostplayPlugin();
     ~PostplayPlugin() override;
 
     void onLoad() override;
     void onUnload() override;
-    void RenderSettings() override;              // settings/SettingsPage.cpp
+    void RenderSettings() override; // settings/SettingsPage.cpp
 
     // Expires when this object is destroyed; deferred callbacks check it before use.
     std::weak_ptr<void> LifetimeToken() const { return lifetime; }
@@ -50,13 +48,13 @@ public:
     std::unique_ptr<MMRNotifierToken> mmrNotifierToken;
     std::shared_ptr<PersistentStorage> persistentStorage;
     std::shared_ptr<GameEventManager> gameEventManager;
-    LocalizationManager* localizationManager = nullptr;  // not owned; the library-wide instance
-    std::shared_ptr<WorkshopMapList> workshopMaps;  // the maps the last scan found; no variable
+    LocalizationManager* localizationManager = nullptr; // not owned; the library-wide instance
+    std::shared_ptr<WorkshopMapList> workshopMaps;      // the maps the last scan found; no variable
     std::string toggleCommand = command::kToggle;
     bool transitionPending = false;
 
     // ---- Commands (callbacks of the console commands) ----------------------------------
-    void TogglePlugin(std::vector<std::string> words);        // command::kToggle
+    void TogglePlugin(std::vector<std::string> words); // command::kToggle
     // Asks the folder worker for a scan of the folder and returns; the list, the reset of a
     // selection the folder no longer holds and the lines land on the game thread.
     void RefreshWorkshopMaps(std::vector<std::string> words); // command::kFindWorkshopMaps
@@ -65,16 +63,16 @@ public:
     void RefreshWorkshopFolder(std::string folder);
 
     // The threads that do the plug-in's slow work, beside the frame and the game thread.
-    FolderWorker workshopWorker;                 // folder scans and checks
-    LinkOpener linkOpener;                       // the page's web links
+    FolderWorker workshopWorker; // folder scans and checks
+    LinkOpener linkOpener;       // the page's web links
 
     // ---- Settings page panels (settings/) -----------------------------------------------
     void RenderKeyBindSetting();
     void RenderWorkshopMapSetting();
-    void OpenWebLink(const std::string& url);    // hands the link to the opener's thread
+    void OpenWebLink(const std::string& url); // hands the link to the opener's thread
 
 private:
-    friend class PostplayPluginTestPeer;         // lets tests call the steps one by one
+    friend class PostplayPluginTestPeer; // lets tests call the steps one by one
 
     // Load sequence (plugin/PostplayPlugin.cpp, plugin/ConsoleVariables.cpp, match/MatchFlow.cpp)
     void _InitializeManagers();
@@ -82,8 +80,8 @@ private:
     void _RegisterCVars();
     void _RegisterNotifiers();
     void _InitializeCore();
-    void _StartWorkers();                        // at load, so that no frame starts a thread
-    void _StopWorkers();                         // at unload: finish the cfg write, join threads
+    void _StartWorkers(); // at load, so that no frame starts a thread
+    void _StopWorkers();  // at unload: finish the cfg write, join threads
     void _ScheduleStartupScan(FolderWorker::CheckResult checked);
 
     // Match flow (match/MatchFlow.cpp)
@@ -102,7 +100,7 @@ private:
     // by then. Called on the worker threads.
     void _OnGameThread(const char* what, std::function<void()> land);
 
-    std::uint64_t onlineGamesEntered = 0;       // game thread only; tells a re-queue's match from later ones
+    std::uint64_t onlineGamesEntered = 0; // game thread only; tells a re-queue's match from later ones
     std::shared_ptr<void> lifetime = std::make_shared<char>();
 };
 

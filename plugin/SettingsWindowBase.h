@@ -11,7 +11,7 @@ namespace postplay {
 
 class SettingsWindowBase : public BakkesMod::Plugin::PluginSettingsWindow {
 public:
-    std::string GetPluginName() override;        // "Postplay"
+    std::string GetPluginName() override;              // "Postplay"
     void SetImGuiContext(std::uintptr_t ctx) override; // makes ctx ImGui's current context
 };
 

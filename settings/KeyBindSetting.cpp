@@ -6,11 +6,11 @@
 
 #include <imgui.h>
 
-#include "localization/LocalizationManager.h"
 #include "base/EntryGuard.h"
 #include "base/Log.h"
-#include "plugin/PostplayPlugin.h"
 #include "base/SettingTable.h"
+#include "localization/LocalizationManager.h"
+#include "plugin/PostplayPlugin.h"
 #include "settings/PageState.h"
 #include "settings/PageWidgets.h"
 
@@ -76,8 +76,7 @@ void PostplayPlugin::RenderKeyBindSetting() {
     const std::string storedKey = toggleBind->Get();
     if (!state.keyBindEdited) page::CopyToBuffer(storedKey, state.keyBindBuffer);
     ImGui::PushItemWidth(kKeyBoxWidth);
-    if (ImGui::InputText("##BinKeyInput", state.keyBindBuffer, sizeof state.keyBindBuffer))
-        state.keyBindEdited = true;
+    if (ImGui::InputText("##BinKeyInput", state.keyBindBuffer, sizeof state.keyBindBuffer)) state.keyBindEdited = true;
     ImGui::PopItemWidth();
     page::TooltipOnHover(helpText);
 

@@ -16,7 +16,7 @@ namespace {
 
 struct LanguageOption {
     const char* code;
-    const char* name;                            // the same in every language
+    const char* name; // the same in every language
 };
 
 constexpr LanguageOption kLanguageOptions[] = {

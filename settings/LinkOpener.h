@@ -34,7 +34,7 @@ private:
     void StartOpener(const std::string& url, const Report& report);
 
     ErrandThread errands;
-    std::vector<int> unreaped;                   // POSIX: openers started and not yet waited for
+    std::vector<int> unreaped; // POSIX: openers started and not yet waited for
 };
 
 } // namespace postplay

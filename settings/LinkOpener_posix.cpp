@@ -26,9 +26,9 @@ void LinkOpener::StartOpener(const std::string& url, const Report& report) {
     }
     // The opener may wait for the browser, so it is not waited for here: finished openers
     // are reaped at the next link.
-    unreaped.erase(std::remove_if(unreaped.begin(), unreaped.end(),
-                                  [](int pid) { return waitpid(pid, nullptr, WNOHANG) != 0; }),
-                   unreaped.end());
+    unreaped.erase(
+        std::remove_if(unreaped.begin(), unreaped.end(), [](int pid) { return waitpid(pid, nullptr, WNOHANG) != 0; }),
+        unreaped.end());
     unreaped.push_back(child);
 }
 

@@ -13,7 +13,7 @@ namespace postplay {
 namespace page {
 
 inline const ImVec4 kErrorColour{1.0f, 0.3f, 0.3f, 1.0f};
-inline const ImVec4 kNoticeColour{1.0f, 0.7f, 0.0f, 1.0f};  // orange; also the bind warning
+inline const ImVec4 kNoticeColour{1.0f, 0.7f, 0.0f, 1.0f}; // orange; also the bind warning
 
 // The vertical gap between groups of the page.
 inline void Spacer() { ImGui::Dummy(ImVec2(0.0f, 10.0f)); }
@@ -21,7 +21,7 @@ inline void Spacer() { ImGui::Dummy(ImVec2(0.0f, 10.0f)); }
 // A status or warning line. Some of these sentences are longer than a column is wide (in
 // French by half again), so a line that would pass the column's edge goes on below.
 inline void MessageLine(const ImVec4& colour, const std::string& text) {
-    ImGui::PushTextWrapPos(0.0f);                // 0: wrap at the edge of the column
+    ImGui::PushTextWrapPos(0.0f); // 0: wrap at the edge of the column
     ImGui::TextColored(colour, "%s", text.c_str());
     ImGui::PopTextWrapPos();
 }

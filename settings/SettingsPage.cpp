@@ -8,15 +8,15 @@
 
 #include <imgui.h>
 
-#include "localization/LocalizationManager.h"
 #include "base/EntryGuard.h"
 #include "base/Log.h"
+#include "base/SettingTable.h"
+#include "base/TrainingMode.h"
+#include "localization/LocalizationManager.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
-#include "base/SettingTable.h"
 #include "settings/LanguageSelector.h"
 #include "settings/PageWidgets.h"
-#include "base/TrainingMode.h"
 
 namespace postplay {
 
@@ -29,11 +29,18 @@ struct LinkButton {
     ImVec4 idle, hovered, active;
 };
 
-const LinkButton kDiscordButton{"Discord", "https://discord.gg/postplay", "Join our Discord server",
-                                {0.4f, 0.6f, 0.9f, 1.0f}, {0.5f, 0.7f, 1.0f, 1.0f}, {0.3f, 0.5f, 0.8f, 1.0f}};
-const LinkButton kDonateButton{"Donate", "https://www.paypal.com/donate?hosted_button_id=POSTPLAY",
+const LinkButton kDiscordButton{"Discord",
+                                "https://discord.gg/postplay",
+                                "Join our Discord server",
+                                {0.4f, 0.6f, 0.9f, 1.0f},
+                                {0.5f, 0.7f, 1.0f, 1.0f},
+                                {0.3f, 0.5f, 0.8f, 1.0f}};
+const LinkButton kDonateButton{"Donate",
+                               "https://www.paypal.com/donate?hosted_button_id=POSTPLAY",
                                "Support the development on PayPal",
-                               {0.1f, 0.6f, 0.9f, 1.0f}, {0.2f, 0.7f, 1.0f, 1.0f}, {0.0f, 0.5f, 0.8f, 1.0f}};
+                               {0.1f, 0.6f, 0.9f, 1.0f},
+                               {0.2f, 0.7f, 1.0f, 1.0f},
+                               {0.0f, 0.5f, 0.8f, 1.0f}};
 
 constexpr const char* kAuthor = "Postplay team";
 
@@ -72,14 +79,15 @@ void SettingCheckbox(CVarManagerWrapper& cvars, const std::string& label, bool& 
 // The text the pack-code box holds after an edit: stored when empty (clears the code) or
 // a valid code (upper-cased); anything else is left unstored.
 void AcceptPackCode(CVarManagerWrapper& cvars, std::string text) {
-    if (text.empty() || ValidateTrainingPackCode(text)) page::SetCvar(cvars, setting::kCustomTrainingPackCode.name, text);
+    if (text.empty() || ValidateTrainingPackCode(text))
+        page::SetCvar(cvars, setting::kCustomTrainingPackCode.name, text);
 }
 
 // The pack-code box, filled anew from the stored code in every frame. While the box is
 // active it holds what the player is typing; a text that would not be stored gets the box's
 // format hint below it at once, not only in the tooltip.
 void DrawPackCodeBox(CVarManagerWrapper& cvars, LocalizationManager& localization, const std::string& storedCode) {
-    char packCode[128];                          // room for a pasted text well beyond a code
+    char packCode[128]; // room for a pasted text well beyond a code
     page::CopyToBuffer(storedCode, packCode);
     ImGui::Text("%s:", localization.Translate("custom_training_pack_code").c_str());
     if (ImGui::InputText("##CustomTrainingPackCode", packCode, sizeof packCode)) AcceptPackCode(cvars, packCode);
@@ -118,8 +126,7 @@ void DrawSwitches(CVarManagerWrapper& cvars, LocalizationManager& localization, 
     }
     page::Spacer();
 
-    SettingCheckbox(cvars, localization.Translate("wait_mmr_before_leaving"), values.waitMmr,
-                    setting::kWaitMmr.name);
+    SettingCheckbox(cvars, localization.Translate("wait_mmr_before_leaving"), values.waitMmr, setting::kWaitMmr.name);
     page::TooltipOnHover(localization.Translate("wait_mmr_before_leaving_tooltip"));
 }
 
@@ -150,12 +157,12 @@ void PostplayPlugin::OpenWebLink(const std::string& url) {
 }
 
 void PostplayPlugin::RenderSettings() {
-    if (!cvarManager || !enabled) return;        // not loaded yet (the load makes every copy at once)
+    if (!cvarManager || !enabled) return; // not loaded yet (the load makes every copy at once)
     RunGuarded("drawing the settings page", [this] {
         LocalizationManager* localization = LocalizationManager::GetInstance();
         CVarManagerWrapper& cvars = *cvarManager;
-        FrameValues values{*enabled, *enableCompetitive, *enableCasual, *autoRequeue, *waitMmr,
-                           *requeueDelay, *trainingMode};
+        FrameValues values{*enabled, *enableCompetitive, *enableCasual, *autoRequeue,
+                           *waitMmr, *requeueDelay,      *trainingMode};
 
         DrawHeader(*this);
         ImGui::Columns(2, "SettingsColumns", true);

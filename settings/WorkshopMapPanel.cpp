@@ -19,16 +19,15 @@
 
 #include <imgui.h>
 
+#include "base/SettingTable.h"
 #include "localization/LocalizationManager.h"
 #include "plugin/PostplayPlugin.h"
-#include "base/SettingTable.h"
 #include "settings/PageState.h"
 #include "settings/PageWidgets.h"
 
 namespace postplay {
 
 namespace {
-
 
 // "Stadium\stadium.upk" is listed as "Stadium".
 std::string DisplayName(const std::string& entry) { return entry.substr(0, entry.find('\\')); }
@@ -134,14 +133,14 @@ void PostplayPlugin::RenderWorkshopMapSetting() {
     const bool autoScan = state.workshopAutoScanPending && !folderSnapshot.empty() && maps->Empty();
     if (refreshClicked || folderEdited || autoScan) {
         state.workshopAutoScanPending = false;
-        RefreshWorkshopFolder(workshopMapsFolder->Get());  // the text just stored, when edited
+        RefreshWorkshopFolder(workshopMapsFolder->Get()); // the text just stored, when edited
     }
     const FolderWorker::Progress progress = workshopWorker.ScanProgress();
     DrawScanProgress(localization, progress);
 
     if (!folderState || !DrawFolderStatus(localization, *folderState)) return;
     if (maps->Empty()) {
-        if (progress.busy) return;               // the scan under way may still find maps
+        if (progress.busy) return; // the scan under way may still find maps
         page::MessageLine(page::kNoticeColour, localization.Translate("workshop_map_folder_no_map_found"));
         page::MessageLine(page::kNoticeColour, localization.Translate("workshop_map_folder_no_map_found_refresh"));
         return;

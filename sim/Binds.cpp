@@ -51,7 +51,7 @@ void Host::Impl::SaveBinds() {
 
 void Host::Impl::LoadBinds() {
     const auto lines = ReadLines(BindsFile(options));
-    if (!lines) return;                          // no binds yet
+    if (!lines) return; // no binds yet
     MutexLock lock(mutex);
     for (const std::string& line : *lines) {
         for (const Command& command : ParseConsoleLine(line)) {

@@ -20,7 +20,7 @@ void Host::Impl::Schedule(Key owner, double seconds, std::function<void()> run, 
 }
 
 void Host::Impl::ScheduleLocked(Key owner, double seconds, std::function<void()> run, bool counted) {
-    if (!(seconds > 0.0)) seconds = 0.0;         // negative and NaN delays mean "now"; infinite ones never come
+    if (!(seconds > 0.0)) seconds = 0.0; // negative and NaN delays mean "now"; infinite ones never come
     timers.emplace(std::make_pair(now.load() + seconds, nextTimerSequence++), Timer{owner, counted, std::move(run)});
     NoteJobScheduled();
 }
@@ -31,9 +31,7 @@ void Host::Impl::SchedulePluginCallback(Key owner, std::function<void(GameWrappe
     MutexLock lock(mutex);
     if (!plugin || plugin->owner != owner) return;
     GameWrapper* game = plugin->gameWrapper.get(); // the host keeps it alive while the timer can run
-    ScheduleLocked(owner, delay, [this, callback = std::move(callback), game] {
-        CallPlugin([&] { callback(game); });
-    });
+    ScheduleLocked(owner, delay, [this, callback = std::move(callback), game] { CallPlugin([&] { callback(game); }); });
 }
 
 void Host::Impl::HandToGameThread(std::string line) {
@@ -71,7 +69,7 @@ void Host::Impl::RunDueUpTo(double limit) {
         timers.erase(next);
         lock.Unlock();
         timer.run();
-        timer = Timer{};                         // the callback's captures go without the lock held
+        timer = Timer{}; // the callback's captures go without the lock held
         lock.Lock();
     }
 }

@@ -11,7 +11,7 @@ namespace sim {
 
 namespace {
 
-constexpr int kMaxCommandDepth = 32;             // binds and notifiers that run themselves stop here
+constexpr int kMaxCommandDepth = 32; // binds and notifiers that run themselves stop here
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -30,7 +30,7 @@ public:
             const char c = line[i];
             if (c == '"') {
                 quoted = !quoted;
-                inWord = true;                   // "" is an empty word
+                inWord = true; // "" is an empty word
             } else if (quoted) {
                 word += c;
             } else if (c == ';') {
@@ -71,7 +71,6 @@ private:
     bool inWord = false;
     std::size_t commandStart = 0;
 };
-
 
 // sim_file and sim_dir take the whole rest of the line as their path, ';', '//' and quotes
 // included, so that scripts can make files whose names hold them; sim_render_do takes it as
@@ -117,8 +116,7 @@ std::string RestAfterName(const Command& command) {
     std::size_t blank = 0;
     while (blank < text.size() && !IsBlank(text[blank])) ++blank;
     std::string rest = Trim(text.substr(blank));
-    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"' &&
-        rest.find('"', 1) == rest.size() - 1)
+    if (rest.size() >= 2 && rest.front() == '"' && rest.back() == '"' && rest.find('"', 1) == rest.size() - 1)
         rest = rest.substr(1, rest.size() - 2);
     return rest;
 }

@@ -19,15 +19,15 @@ bool IsAcceptableName(const std::string& name) {
 
 template <class Number>
 std::string ShortestText(Number value) {
-    if (value == 0) value = 0;                   // no "-0"
+    if (value == 0) value = 0; // no "-0"
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
 }
 
 struct ParsedNumber {
-    double value = 0.0;                          // 0 when the text holds no number
-    bool wholeText = false;                      // the entire text is that number
+    double value = 0.0;     // 0 when the text holds no number
+    bool wholeText = false; // the entire text is that number
 };
 
 ParsedNumber ParseNumber(const std::string& text) {
@@ -41,8 +41,8 @@ ParsedNumber ParseNumber(const std::string& text) {
 
 // What a numeric variable makes of a text set on it.
 struct NumericText {
-    std::optional<std::string> stored;           // nothing when the text is no number: the value stays
-    std::string note;                            // the host's line when the value used is not the one typed
+    std::optional<std::string> stored; // nothing when the text is no number: the value stays
+    std::string note;                  // the host's line when the value used is not the one typed
 };
 
 bool IsWhole(double value) { return std::trunc(value) == value; }

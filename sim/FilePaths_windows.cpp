@@ -9,9 +9,7 @@
 
 namespace sim {
 
-std::filesystem::path ToFsPath(const std::string& text) {
-    return Utf8ToPath(text);
-}
+std::filesystem::path ToFsPath(const std::string& text) { return Utf8ToPath(text); }
 
 std::filesystem::path NarrowTextToPath(const std::string& text) {
     // As the runtime's narrow file functions do: every byte sequence becomes some name, one

@@ -13,11 +13,16 @@ constexpr const char* kOtherLeaderId = "76561190000000002";
 
 std::string PlaceText(const Game& game) {
     switch (game.place) {
-    case Place::Menu: return "menu";
-    case Place::Match: return "match " + std::to_string(game.playlistId) + (game.ended ? " ended" : "");
-    case Place::FreePlay: return "freeplay";
-    case Place::Training: return "training " + game.detail;
-    case Place::Workshop: return "workshop " + game.detail;
+    case Place::Menu:
+        return "menu";
+    case Place::Match:
+        return "match " + std::to_string(game.playlistId) + (game.ended ? " ended" : "");
+    case Place::FreePlay:
+        return "freeplay";
+    case Place::Training:
+        return "training " + game.detail;
+    case Place::Workshop:
+        return "workshop " + game.detail;
     }
     return "menu";
 }
@@ -48,8 +53,10 @@ void Host::Impl::FireHook(const std::string& event) {
         removedBefore = hooksRemoved;
         for (const Hook& hook : hooks) {
             if (hook.event != event) continue;
-            if (count < kInline) inlineDue[count] = DueHook{hook.id, hook.callback};
-            else moreDue.push_back(DueHook{hook.id, hook.callback});
+            if (count < kInline)
+                inlineDue[count] = DueHook{hook.id, hook.callback};
+            else
+                moreDue.push_back(DueHook{hook.id, hook.callback});
             ++count;
         }
     }
@@ -102,14 +109,17 @@ void Host::Impl::ScheduleMatchClock(Key serverKey) {
 }
 
 void Host::Impl::ScheduleMatchClockLocked(Key serverKey) {
-    ScheduleLocked(kHostOwner, 1.0, [this, serverKey] {
-        {
-            MutexLock lock(mutex);
-            if (game.serverKey != serverKey || game.ended) return;
-            ScheduleMatchClockLocked(serverKey);
-        }
-        FireHook(hooks::kGameTimeUpdated);
-    }, false);
+    ScheduleLocked(
+        kHostOwner, 1.0,
+        [this, serverKey] {
+            {
+                MutexLock lock(mutex);
+                if (game.serverKey != serverKey || game.ended) return;
+                ScheduleMatchClockLocked(serverKey);
+            }
+            FireHook(hooks::kGameTimeUpdated);
+        },
+        false);
 }
 
 void Host::StartMatch(int playlistId) {
@@ -256,9 +266,12 @@ std::string Host::PlayerId() const { return kPlayerId; }
 
 std::string PartyLeaderId(Party party) {
     switch (party) {
-    case Party::None: return "0";
-    case Party::Leader: return kPlayerId;
-    case Party::Member: return kOtherLeaderId;
+    case Party::None:
+        return "0";
+    case Party::Leader:
+        return kPlayerId;
+    case Party::Member:
+        return kOtherLeaderId;
     }
     return "0";
 }

@@ -41,8 +41,7 @@ void Host::Impl::Print(std::string text) {
 void Host::Impl::ReportPluginException(const char* what) noexcept {
     try {
         Print(std::string("Exception in plug-in code: ") + what);
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 Host::Host(HostOptions options) : d(std::make_unique<Impl>(*this, std::move(options))) {
@@ -54,7 +53,7 @@ Host::Host(HostOptions options) : d(std::make_unique<Impl>(*this, std::move(opti
 }
 
 Host::~Host() {
-    UnloadPlugin();                              // stops the rendering thread first
+    UnloadPlugin(); // stops the rendering thread first
     Host* self = this;
     currentHost.compare_exchange_strong(self, nullptr);
 }

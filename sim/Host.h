@@ -19,19 +19,19 @@
 namespace BakkesMod::Plugin {
 class BakkesModPlugin;
 class PluginSettingsWindow;
-}
+} // namespace BakkesMod::Plugin
 
 namespace sim {
 
 struct HostOptions {
-    std::filesystem::path home;                  // GetBakkesModPath(); data/ and cfg/ are created below it
+    std::filesystem::path home;                    // GetBakkesModPath(); data/ and cfg/ are created below it
     std::optional<std::string> uiLanguage = "INT"; // nullopt: the game reports no language
 };
 
 // One console line as the host printed it.
 struct ConsoleLine {
-    double time;                                 // simulated seconds since the host started
-    std::string text;                            // verbatim, without time stamp
+    double time;      // simulated seconds since the host started
+    std::string text; // verbatim, without time stamp
 };
 
 // One toast as the plug-in showed it.
@@ -69,42 +69,41 @@ public:
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
-    static Host* Current();                      // the live host, or nullptr
+    static Host* Current(); // the live host, or nullptr
 
     // ---- Console output -------------------------------------------------------------
     // Every console line is kept and handed to the sink (if any) as it is printed.
     // Forms: log lines verbatim; echoed commands "> COMMAND"; toasts "toast: TITLE: TEXT";
     // a variable's value "NAME \"VALUE\""; unknown names "Unknown command: NAME", with the
     // name's control characters written as \t, \n, \r or \xNN.
-    void SetLineSink(std::function<void(const ConsoleLine&)> sink);  // runs on the printing thread
+    void SetLineSink(std::function<void(const ConsoleLine&)> sink); // runs on the printing thread
     const std::vector<ConsoleLine>& Lines() const;
     std::size_t LineCount() const;
-    std::vector<ConsoleLine> LinesFrom(std::size_t first) const;  // a copy
-    void ClearLines();                           // the kept lines only; the sink has had them
-    std::size_t ClearCount() const;              // how often the lines were cleared
-    void Print(std::string text);                // one console line
+    std::vector<ConsoleLine> LinesFrom(std::size_t first) const; // a copy
+    void ClearLines();                                           // the kept lines only; the sink has had them
+    std::size_t ClearCount() const;                              // how often the lines were cleared
+    void Print(std::string text);                                // one console line
 
     // ---- Plug-in ----------------------------------------------------------------------
     // Attaches a plug-in through its two exported functions: getPlugin, fill the handles,
     // onLoad. Returns false (with a console line) when getPlugin gives no object.
-    bool LoadPlugin(BakkesMod::Plugin::GetPluginFunction getPlugin,
-                    BakkesMod::Plugin::DeletePluginFunction deleteMe);
+    bool LoadPlugin(BakkesMod::Plugin::GetPluginFunction getPlugin, BakkesMod::Plugin::DeletePluginFunction deleteMe);
     // onUnload, deleteMe, then drops every hook, timer, job, notifier, console variable and
     // MMR notifier the plug-in registered. Key binds stay: they belong to the player.
     void UnloadPlugin();
-    bool ReloadPlugin();                         // UnloadPlugin + LoadPlugin with the same functions
+    bool ReloadPlugin(); // UnloadPlugin + LoadPlugin with the same functions
     bool HasPlugin() const;
-    BakkesMod::Plugin::BakkesModPlugin* Plugin() const;            // nullptr when none
+    BakkesMod::Plugin::BakkesModPlugin* Plugin() const;              // nullptr when none
     BakkesMod::Plugin::PluginSettingsWindow* SettingsWindow() const; // nullptr when none
 
     // ---- Console input ----------------------------------------------------------------
-    void RunLine(const std::string& line);       // the console grammar; no echo
-    void RunInput(const std::string& line);      // echoes "> line", runs it, then Step()
+    void RunLine(const std::string& line);             // the console grammar; no echo
+    void RunInput(const std::string& line);            // echoes "> line", runs it, then Step()
     bool RunScript(const std::filesystem::path& file); // RunInput for each line; false if unreadable
     // quit or exit ran (a script line, a bind, a handed line): the script stops there, and
     // the host program runs nothing more.
     bool QuitRequested() const;
-    void LoadCfg(const std::filesystem::path& file);   // RunLine for each line, no echo
+    void LoadCfg(const std::filesystem::path& file); // RunLine for each line, no echo
 
     // ---- Help and completion ----------------------------------------------------------
     // The names a console command can start with: the host's commands, the plug-in's
@@ -116,17 +115,17 @@ public:
 
     // ---- Clock --------------------------------------------------------------------------
     double Now() const;
-    void Step();                                 // runs jobs and timers due now, in order
-    void Advance(double seconds);                // moves the clock, running what falls due in time order
-    std::size_t PendingTimers() const;           // timers and jobs not yet run (all owners)
+    void Step();                       // runs jobs and timers due now, in order
+    void Advance(double seconds);      // moves the clock, running what falls due in time order
+    std::size_t PendingTimers() const; // timers and jobs not yet run (all owners)
     // Whether Step and Advance let the plug-in's background work land before the clock moves
     // on or they return (host/BackgroundWork.h). On by default, for scripts and tests; the
     // window and the interactive prompt turn it off, as the game never waits for it.
     void SetWaitForBackgroundWork(bool wait);
 
     // ---- Game model (the sim_ commands call these) ------------------------------------
-    void StartMatch(int playlistId);             // leave the current game, enter an online match
-    void EndMatch(unsigned char winnerTeam);     // winner set, then match ended
+    void StartMatch(int playlistId);         // leave the current game, enter an online match
+    void EndMatch(unsigned char winnerTeam); // winner set, then match ended
     void ReportMmr(std::optional<std::string> playerId = std::nullopt);
     void SetMmrDelay(std::optional<double> seconds);
     void SetParty(Party party);
@@ -138,7 +137,7 @@ public:
     void StartSearch();
     void SetUiLanguage(std::optional<std::string> code);
     void PressKey(const std::string& key);
-    std::string Status() const;                  // "game: WHERE; search: on|off"
+    std::string Status() const; // "game: WHERE; search: on|off"
 
     Place CurrentPlace() const;
     bool IsSearching() const;
@@ -154,7 +153,7 @@ public:
 
     // ---- Rendering thread -------------------------------------------------------------
     void StartRendering(double framesPerSecond = 60.0); // draws continuously; a new rate if running
-    void StopRendering();                        // runs the lines still handed over, stops, waits
+    void StopRendering();                               // runs the lines still handed over, stops, waits
     bool IsRendering() const;
     // Runs `line` as console input on the rendering thread between two frames and returns at
     // once; without a rendering thread, on a thread of its own, waiting for it.
@@ -165,9 +164,9 @@ public:
     // ---- Inspection and fault injection for tests -------------------------------------
     const std::vector<ToastRecord>& Toasts() const;
     std::optional<std::string> ToastTexturePath(const std::string& name) const;
-    std::vector<std::string> HookedEvents() const;        // names with at least one hook
-    std::size_t RegistrationCount() const;       // hooks, timers, notifiers, variables, MMR notifiers of the plug-in
-    void RefuseCvarName(const std::string& name); // registerCvar of this name gives an empty handle
+    std::vector<std::string> HookedEvents() const; // names with at least one hook
+    std::size_t RegistrationCount() const;         // hooks, timers, notifiers, variables, MMR notifiers of the plug-in
+    void RefuseCvarName(const std::string& name);  // registerCvar of this name gives an empty handle
     std::vector<CvarRegistration> CvarRegistrations() const;         // every call since the host started
     std::vector<NotifierRegistration> NotifierRegistrations() const; // every call since the host started
     // The next GetPlayerController() / GetPRI() calls answer from these lists
@@ -177,7 +176,7 @@ public:
     std::filesystem::path Home() const;
     std::filesystem::path DataFolder() const;
 
-    struct Impl;                                 // shared with the wrapper implementations
+    struct Impl; // shared with the wrapper implementations
     Impl& impl() { return *d; }
 
 private:

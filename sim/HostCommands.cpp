@@ -223,8 +223,8 @@ void SimDir(Host&, Host::Impl& d, const Command& command) {
 struct HostCommandEntry {
     const char* name;
     HostCommand run;
-    const char* arguments;                       // as help shows them; empty when none
-    const char* summary;                         // help's one line
+    const char* arguments; // as help shows them; empty when none
+    const char* summary;   // help's one line
 };
 
 // Every host command, in the order help lists them: dispatch and help read this one table.
@@ -271,10 +271,10 @@ const HostCommandEntry* FindCommand(const std::string& name) {
 // Commands that move the game, the clock, the drawing or the plug-in's lifetime: they run
 // on the game thread, as in the game, and wait for its next step when asked for elsewhere.
 bool BelongsToGameThread(const std::string& name) {
-    static const std::set<std::string> names = {
-        "sim_key", "load_freeplay", "load_training", "load_workshop", "queue", "sim_match", "sim_end",
-        "sim_mmr", "sim_party", "sim_menu", "sim_disconnect", "sim_wait", "sim_reload", "sim_frame",
-        "sim_render", "sim_render_do"};
+    static const std::set<std::string> names = {"sim_key",    "load_freeplay", "load_training",  "load_workshop",
+                                                "queue",      "sim_match",     "sim_end",        "sim_mmr",
+                                                "sim_party",  "sim_menu",      "sim_disconnect", "sim_wait",
+                                                "sim_reload", "sim_frame",     "sim_render",     "sim_render_do"};
     return names.count(name) != 0;
 }
 

@@ -10,8 +10,8 @@ namespace {
 constexpr std::size_t kWidestAlignedName = 40; // longer left columns are not aligned with the rest
 
 struct HelpEntry {
-    std::string left;                            // name (and arguments or value)
-    std::string right;                           // what it does
+    std::string left;  // name (and arguments or value)
+    std::string right; // what it does
 };
 
 void AddSection(std::vector<std::string>& lines, const char* title, const std::vector<HelpEntry>& entries) {

@@ -14,8 +14,8 @@ namespace sim {
 // One host command as help shows it.
 struct HostCommandInfo {
     const char* name;
-    const char* arguments;                       // empty when it takes none
-    const char* summary;                         // one line
+    const char* arguments; // empty when it takes none
+    const char* summary;   // one line
 };
 
 // The host's commands in the order help lists them, read from the table that dispatches

@@ -54,7 +54,7 @@ struct Variable {
     std::string name, value, description;
     bool hasMin = false, hasMax = false;
     float min = 0.0f, max = 0.0f;
-    bool wholeNumbers = false;                   // numeric, with a whole default and whole bounds
+    bool wholeNumbers = false; // numeric, with a whole default and whole bounds
     std::vector<VariableCallback> callbacks;
 
     bool IsNumeric() const { return hasMin || hasMax; }
@@ -75,7 +75,7 @@ struct Hook {
 
 struct Timer {
     Key owner;
-    bool counted;                                // shows in PendingTimers (the match clock does not)
+    bool counted; // shows in PendingTimers (the match clock does not)
     std::function<void()> run;
 };
 
@@ -90,7 +90,7 @@ struct Game {
     Place place = Place::Menu;
     Key serverKey = 0, playlistKey = 0, winnerKey = 0;
     int playlistId = -1;
-    std::string detail;                          // pack code or workshop path
+    std::string detail; // pack code or workshop path
     bool ended = false;
     std::optional<unsigned char> winner;
 };
@@ -147,10 +147,10 @@ struct ImGuiContextDeleter {
 struct RenderThread {
     std::thread thread;
     Mutex mutex;
-    CondVar wake;                                // a change of any field below
+    CondVar wake;                                    // a change of any field below
     std::deque<std::string> lines GUARDED_BY(mutex); // handed over, not run yet
-    int framesWanted GUARDED_BY(mutex) = 0;      // frames asked for by sim_frame
-    int framesDrawn GUARDED_BY(mutex) = 0;       // frames drawn since the thread started
+    int framesWanted GUARDED_BY(mutex) = 0;          // frames asked for by sim_frame
+    int framesDrawn GUARDED_BY(mutex) = 0;           // frames drawn since the thread started
     bool stopping GUARDED_BY(mutex) = false;
     double framesPerSecond GUARDED_BY(mutex) = 60.0;
 };
@@ -205,11 +205,11 @@ struct Host::Impl {
     // ---- Plug-in. Changed on the game thread only; its settings window is set and cleared
     // with pageLifetime also held exclusively, so a frame sees one window from start to end.
     std::optional<LoadedPlugin> plugin GUARDED_BY(mutex);
-    std::atomic<Key> liveOwner{kHostOwner};      // the loaded plug-in's owner id, for handle checks
+    std::atomic<Key> liveOwner{kHostOwner};                         // the loaded plug-in's owner id, for handle checks
     BakkesMod::Plugin::GetPluginFunction lastGetPlugin = nullptr;   // game thread
     BakkesMod::Plugin::DeletePluginFunction lastDeleteMe = nullptr; // game thread
-    static thread_local int pluginDepth;         // > 0 while plug-in code is on this thread's stack
-    static thread_local bool onRenderSide;       // this thread draws the page or runs a handed line
+    static thread_local int pluginDepth;                            // > 0 while plug-in code is on this thread's stack
+    static thread_local bool onRenderSide;                          // this thread draws the page or runs a handed line
 
     bool IsLive(Key owner) const { return owner != kHostOwner && liveOwner.load() == owner; }
     void DropRegistrationsOf(Key owner) EXCLUDES(mutex);
@@ -232,18 +232,18 @@ struct Host::Impl {
     void ReportPluginException(const char* what) noexcept;
 
     // ---- Console
-    std::map<std::string, Variable> variables GUARDED_BY(mutex);   // by name
-    std::map<Key, std::string> variableNames GUARDED_BY(mutex);    // by key
+    std::map<std::string, Variable> variables GUARDED_BY(mutex); // by name
+    std::map<Key, std::string> variableNames GUARDED_BY(mutex);  // by key
     std::set<std::string> refusedNames GUARDED_BY(mutex);
     std::vector<CvarRegistration> cvarRegistrations GUARDED_BY(mutex);
     std::vector<NotifierRegistration> notifierRegistrations GUARDED_BY(mutex);
     std::map<std::string, Notifier> notifiers GUARDED_BY(mutex);
     std::map<std::string, std::string> binds GUARDED_BY(mutex);
-    Mutex bindsFileMutex;                        // one write of the binds file at a time
+    Mutex bindsFileMutex; // one write of the binds file at a time
     void SaveBinds() EXCLUDES(bindsFileMutex, mutex);
     void LoadBinds() EXCLUDES(mutex);
-    static thread_local int commandDepth;        // nesting of RunLine on this thread
-    std::atomic<bool> quitRequested{false};      // quit or exit ran
+    static thread_local int commandDepth;   // nesting of RunLine on this thread
+    std::atomic<bool> quitRequested{false}; // quit or exit ran
 
     Variable* FindVariableLocked(Key key) REQUIRES(mutex); // the pointer is valid while mutex is held
     CVarWrapper RegisterVariable(Key owner, const std::string& name, const std::string& defaultValue,
@@ -262,15 +262,14 @@ struct Host::Impl {
     std::map<std::pair<double, Key>, Timer> timers GUARDED_BY(mutex); // by due time, then scheduling order
     void Schedule(Key owner, double seconds, std::function<void()> run, bool counted = true) EXCLUDES(mutex);
     void ScheduleLocked(Key owner, double seconds, std::function<void()> run, bool counted = true) REQUIRES(mutex);
-    void SchedulePluginCallback(Key owner, std::function<void(GameWrapper*)> callback, float seconds)
-        EXCLUDES(mutex);
+    void SchedulePluginCallback(Key owner, std::function<void(GameWrapper*)> callback, float seconds) EXCLUDES(mutex);
     void RunDueUpTo(double limit) EXCLUDES(mutex);
     // Runs `line` as console input on the game thread at its next step (used for commands
     // that change the game or the plug-in's lifetime when they come from the rendering side).
     void HandToGameThread(std::string line) EXCLUDES(mutex);
 
     // ---- Hooks
-    std::vector<Hook> hooks GUARDED_BY(mutex);   // registration order
+    std::vector<Hook> hooks GUARDED_BY(mutex);        // registration order
     std::uint64_t hooksRemoved GUARDED_BY(mutex) = 0; // grows whenever a hook is removed
     void FireHook(const std::string& event) EXCLUDES(mutex);
 
@@ -299,7 +298,7 @@ struct Host::Impl {
     Mutex drawMutex;
     std::unique_ptr<ImGuiContext, ImGuiContextDeleter> imgui GUARDED_BY(drawMutex);
     RenderThread render;
-    bool renderRunning = false;                  // game thread
+    bool renderRunning = false;                                 // game thread
     void DrawFramesHere(int frames) EXCLUDES(drawMutex, mutex); // on the calling thread, as the rendering side
     void RenderLoop() EXCLUDES(render.mutex);
     void StartRendering(double framesPerSecond) EXCLUDES(render.mutex);

@@ -32,7 +32,7 @@ bool Host::LoadPlugin(BakkesMod::Plugin::GetPluginFunction getPlugin,
     LoadedPlugin loaded;
     loaded.owner = NewKey();
     loaded.object = object;
-    loaded.window = nullptr;                     // shown once onLoad has finished
+    loaded.window = nullptr; // shown once onLoad has finished
     loaded.cvarManager = std::make_shared<CVarManagerWrapper>(loaded.owner);
     loaded.gameWrapper = std::make_shared<GameWrapper>(loaded.owner);
     object->cvarManager = loaded.cvarManager;

@@ -50,7 +50,7 @@ void Host::Impl::RenderLoop() {
         if (now >= nextFrame) {
             frames = std::max(frames, 1);
             nextFrame += period;
-            if (nextFrame < now) nextFrame = now + period;  // fell behind: don't try to catch up
+            if (nextFrame < now) nextFrame = now + period; // fell behind: don't try to catch up
         }
         if (frames > 0) DrawFramesHere(frames);
         if (framesWanted > 0) {

@@ -23,7 +23,7 @@ ImGuiContext* CreateSettingsContext() {
     ImGuiIO& io = ImGui::GetIO();
     io.DisplaySize = ImVec2(1280.0f, 800.0f);
     io.DeltaTime = 1.0f / 60.0f;
-    io.IniFilename = nullptr;                    // nothing written to the working folder
+    io.IniFilename = nullptr; // nothing written to the working folder
     io.LogFilename = nullptr;
     unsigned char* pixels = nullptr;
     int width = 0, height = 0;
@@ -49,7 +49,7 @@ bool IsOpen(ImGuiWindow* window) {
 // Ends the host's window, first closing whatever the page left open inside it (after an
 // exception, or a page that forgot an End), so the next frame starts clean.
 void EndSettingsWindow(ImGuiWindow* settings, Host::Impl& host) {
-    if (!IsOpen(settings)) return;               // the page ended it itself
+    if (!IsOpen(settings)) return; // the page ended it itself
     while (ImGui::GetCurrentWindow() != settings) {
         ImGui::ErrorCheckEndWindowRecover(PrintRecovery, &host);
         ImGuiWindow* open = ImGui::GetCurrentWindow();

@@ -124,25 +124,28 @@ Result ReadVariable(std::uintptr_t key, Read read, Result fallback) {
 } // namespace
 
 std::string CVarWrapper::getCVarName() {
-    return ReadVariable(memory_address, [](const sim::Variable& v) { return v.name; }, std::string());
+    return ReadVariable(
+        memory_address, [](const sim::Variable& v) { return v.name; }, std::string());
 }
 
 std::string CVarWrapper::getDescription() {
-    return ReadVariable(memory_address, [](const sim::Variable& v) { return v.description; }, std::string());
+    return ReadVariable(
+        memory_address, [](const sim::Variable& v) { return v.description; }, std::string());
 }
 
 std::string CVarWrapper::getStringValue() {
-    return ReadVariable(memory_address, [](const sim::Variable& v) { return v.value; }, std::string());
+    return ReadVariable(
+        memory_address, [](const sim::Variable& v) { return v.value; }, std::string());
 }
 
 int CVarWrapper::getIntValue() {
-    return ReadVariable(memory_address, [](const sim::Variable& v) { return sim::TruncateToInt(sim::ReadNumber(v.value)); },
-                        0);
+    return ReadVariable(
+        memory_address, [](const sim::Variable& v) { return sim::TruncateToInt(sim::ReadNumber(v.value)); }, 0);
 }
 
 float CVarWrapper::getFloatValue() {
-    return ReadVariable(memory_address,
-                        [](const sim::Variable& v) { return static_cast<float>(sim::ReadNumber(v.value)); }, 0.0f);
+    return ReadVariable(
+        memory_address, [](const sim::Variable& v) { return static_cast<float>(sim::ReadNumber(v.value)); }, 0.0f);
 }
 
 bool CVarWrapper::getBoolValue() { return getIntValue() != 0; }

@@ -21,11 +21,10 @@ void GameWrapper::UnhookEvent(std::string eventName) {
     MutexLock lock(host->mutex);
     ++host->hooksRemoved;
     auto& hooks = host->hooks;
-    hooks.erase(std::remove_if(hooks.begin(), hooks.end(),
-                               [&](const sim::Hook& hook) {
-                                   return hook.owner == memory_address && hook.event == eventName;
-                               }),
-                hooks.end());
+    hooks.erase(
+        std::remove_if(hooks.begin(), hooks.end(),
+                       [&](const sim::Hook& hook) { return hook.owner == memory_address && hook.event == eventName; }),
+        hooks.end());
 }
 
 void GameWrapper::SetTimeout(std::function<void(GameWrapper*)> callback, float seconds) {
@@ -88,9 +87,7 @@ MatchmakingWrapper GameWrapper::GetMatchmakingWrapper() {
     return host ? MatchmakingWrapper(host->matchmakingKey) : MatchmakingWrapper();
 }
 
-MMRWrapper GameWrapper::GetMMRWrapper() {
-    return ImplFor(memory_address) ? MMRWrapper(memory_address) : MMRWrapper();
-}
+MMRWrapper GameWrapper::GetMMRWrapper() { return ImplFor(memory_address) ? MMRWrapper(memory_address) : MMRWrapper(); }
 
 UnrealStringWrapper GameWrapper::GetUILanguage() {
     auto* host = ImplFor(memory_address);
@@ -123,8 +120,8 @@ void GameWrapper::Toast(std::string title, std::string text, std::string texture
     if (!host) return;
     host->Print("toast: " + title + ": " + text);
     MutexLock lock(host->mutex);
-    host->toasts.push_back(sim::ToastRecord{std::move(title), std::move(text), std::move(texture), timeout, toastType,
-                                            width, height});
+    host->toasts.push_back(
+        sim::ToastRecord{std::move(title), std::move(text), std::move(texture), timeout, toastType, width, height});
 }
 
 // ---- Objects of the current game -------------------------------------------------------

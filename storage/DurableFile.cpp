@@ -69,7 +69,8 @@ std::string ReplaceFileDurably(const fs::path& file, const std::string& contents
     if (old.exists && old.readOnly) return "the file is read-only";
 
     // A new file would part the hard links: the other names would keep the old text.
-    Outcome outcome = old.exists && old.links > 1 ? Outcome::InPlace() : durable::ReplaceThroughTemporary(target, old, contents);
+    Outcome outcome =
+        old.exists && old.links > 1 ? Outcome::InPlace() : durable::ReplaceThroughTemporary(target, old, contents);
     if (outcome.kind == Outcome::Kind::InPlace) outcome.why = RewriteInPlace(target, contents);
     if (outcome.why.empty()) durable::RemoveLeftoverTemporaries(target);
     return outcome.why;

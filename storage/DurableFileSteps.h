@@ -27,7 +27,7 @@ struct OldFile {
     bool regular = false;
     bool readOnly = false;
     unsigned long links = 0;
-    unsigned long owner = 0, group = 0, mode = 0;  // POSIX: kept by a replace
+    unsigned long owner = 0, group = 0, mode = 0; // POSIX: kept by a replace
 };
 
 // Fills `old` from the file as it is now: an empty text, or why its status cannot be read.
@@ -52,7 +52,7 @@ public:
     std::string Sync();
 
 private:
-    std::intptr_t native = -1;                   // the file descriptor, or the HANDLE; -1 when none
+    std::intptr_t native = -1; // the file descriptor, or the HANDLE; -1 when none
 };
 
 } // namespace postplay::durable

@@ -16,9 +16,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string SystemMessage(int error) {
-    return std::generic_category().message(error);
-}
+std::string SystemMessage(int error) { return std::generic_category().message(error); }
 
 // A file descriptor, closed when it goes.
 class Descriptor {
@@ -56,9 +54,7 @@ int WriteAll(int fd, const std::string& contents) {
 }
 
 // The folder may not hold a new file, though the file in it may be writable.
-bool RefusesNewFiles(int error) {
-    return error == EACCES || error == EPERM || error == EROFS;
-}
+bool RefusesNewFiles(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
 // Creates this write's temporary beside `target`, exclusively: 0 or the error number.
 int CreateTemporary(const fs::path& target, mode_t mode, fs::path& temporary, Descriptor& out) {

@@ -21,11 +21,10 @@ namespace {
 std::string SystemMessage(DWORD error) {
     wchar_t* text = nullptr;
     const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-    const DWORD length =
-        FormatMessageW(flags, nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length = FormatMessageW(flags, nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring message = text ? std::wstring(text, length) : std::wstring();
     if (text) LocalFree(text);
-    message.erase(message.find_last_not_of(L"\r\n .") + 1);  // npos + 1 empties a text of only those
+    message.erase(message.find_last_not_of(L"\r\n .") + 1); // npos + 1 empties a text of only those
     if (message.empty()) return fmt::format("system error {}", error);
     return PathToUtf8(fs::path(message));
 }
@@ -54,7 +53,7 @@ private:
 
 // Writes all of `contents` at the handle's position: 0 or the error code.
 DWORD WriteAll(HANDLE file, const std::string& contents) {
-    constexpr std::size_t kChunk = MAXDWORD;     // the most one WriteFile takes
+    constexpr std::size_t kChunk = MAXDWORD; // the most one WriteFile takes
     std::size_t done = 0;
     while (done < contents.size()) {
         const DWORD size = static_cast<DWORD>((std::min)(contents.size() - done, kChunk));
@@ -108,7 +107,7 @@ std::string Probe(const fs::path& target, OldFile& old) {
     old.exists = true;
     old.regular = (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
     old.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    old.links = LinkCount(target);               // a folder or device cannot be opened: 1
+    old.links = LinkCount(target); // a folder or device cannot be opened: 1
     return {};
 }
 
@@ -129,10 +128,10 @@ Outcome ReplaceThroughTemporary(const fs::path& target, const OldFile& old, cons
     }
     if (!FlushFileBuffers(out.get())) return StepFailed("syncing the new file failed", GetLastError());
     if (const DWORD error = out.Close()) return StepFailed("closing the new file failed", error);
-    const bool placed = old.exists ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                                                  REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                                   : MoveFileExW(temporary.c_str(), target.c_str(),
-                                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    const bool placed =
+        old.exists ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                                  nullptr)
+                   : MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!placed) return StepFailed("putting the new file in place failed", GetLastError());
     return {};
 }

@@ -3,6 +3,6 @@
 
 namespace postplay {
 
-extern const char* const kCfgLineEnd;            // "\r\n" on Windows, "\n" elsewhere
+extern const char* const kCfgLineEnd; // "\r\n" on Windows, "\n" elsewhere
 
 } // namespace postplay

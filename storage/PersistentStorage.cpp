@@ -7,15 +7,15 @@
 
 #include <fmt/format.h>
 
-#include "host/BakkesModPlugin.h"
-#include "host/CVarManagerWrapper.h"
-#include "host/GameWrapper.h"
-#include "host/PathText.h"
 #include "base/EntryGuard.h"
 #include "base/Log.h"
 #include "base/NarrowPath.h"
 #include "base/SettingTable.h"
 #include "base/ThreadPriority.h"
+#include "host/BakkesModPlugin.h"
+#include "host/CVarManagerWrapper.h"
+#include "host/GameWrapper.h"
+#include "host/PathText.h"
 #include "storage/DurableFile.h"
 #include "storage/LineEnd.h"
 
@@ -27,9 +27,7 @@ namespace {
 
 // A double quote would close the quoted value early and a line break or NUL would end
 // the line: either way the rest of the text would read back as another value or command.
-bool BreaksStoredLine(char c) {
-    return c == '"' || c == '\n' || c == '\r' || c == '\0';
-}
+bool BreaksStoredLine(char c) { return c == '"' || c == '\n' || c == '\r' || c == '\0'; }
 
 // Drops the characters that a stored line cannot hold; true when there were any.
 bool DropUnstorableCharacters(std::string& text) {
@@ -37,7 +35,6 @@ bool DropUnstorableCharacters(std::string& text) {
     text.erase(std::remove_if(text.begin(), text.end(), BreaksStoredLine), text.end());
     return text.size() != before;
 }
-
 
 // The cache entry for a variable, with anything a stored line cannot hold left out; says
 // so once, when the text arrives, rather than at every later write.
@@ -122,8 +119,7 @@ CVarWrapper PersistentStorage::RegisterStoredCvar(const std::string& name, const
 void PersistentStorage::AddCVar(const std::string& name) {
     CVarWrapper cvar = cvarManager->getCvar(name);
     if (!cvar) {
-        Log("PersistentStorage: Warning the cvar {} should be registered before adding it to persistent storage",
-            name);
+        Log("PersistentStorage: Warning the cvar {} should be registered before adding it to persistent storage", name);
         return;
     }
     std::uint64_t order = 0;
@@ -132,7 +128,7 @@ void PersistentStorage::AddCVar(const std::string& name) {
         order = ++changeCount;
     }
     std::string value = cvar.getStringValue();
-    if (Refuses(name, value)) value.clear();     // the host held a refused value: stored as none
+    if (Refuses(name, value)) value.clear(); // the host held a refused value: stored as none
     StoreInCache(name, MakeCachedCvar(name, std::move(value), cvar.getDescription()), order);
     const std::weak_ptr<void> token = lifetime;
     cvar.addOnValueChanged([this, token](std::string oldValue, CVarWrapper changed) {
@@ -154,7 +150,7 @@ void PersistentStorage::OnStoredCvarChanged(std::string /*oldValue*/, CVarWrappe
     if (Refuses(name, value)) {
         MutexLock lock(cacheMutex);
         if (!loaded) refusedWhileLoading = true;
-        return;                                  // not cached, so no write can hold it
+        return; // not cached, so no write can hold it
     }
     if (order != 0) StoreInCache(name, MakeCachedCvar(name, value, cvar.getDescription()), order);
     if (autoWrite && loaded) RequestWrite();
@@ -163,7 +159,7 @@ void PersistentStorage::OnStoredCvarChanged(std::string /*oldValue*/, CVarWrappe
 void PersistentStorage::StoreInCache(const std::string& name, CachedCvar entry, std::uint64_t order) {
     MutexLock lock(cacheMutex);
     std::uint64_t& storedOrder = cacheOrder[name];
-    if (order < storedOrder) return;             // a later change is already stored
+    if (order < storedOrder) return; // a later change is already stored
     storedOrder = order;
     cache[name] = std::move(entry);
 }
@@ -196,7 +192,7 @@ std::uint64_t PersistentStorage::RequestWrite() {
         return ticket;
     }
     StartWriterLocked();
-    lock.Unlock();                               // woken after: it need not wait for our lock
+    lock.Unlock(); // woken after: it need not wait for our lock
     writeWanted.NotifyOne();
     return ticket;
 }
@@ -247,7 +243,7 @@ void PersistentStorage::StopWriter() {
         finishing.swap(writer);
     }
     writeWanted.NotifyOne();
-    if (finishing.joinable()) finishing.join();  // it writes what is pending, then ends
+    if (finishing.joinable()) finishing.join(); // it writes what is pending, then ends
 }
 
 void PersistentStorage::WriteNow() {
@@ -259,7 +255,7 @@ void PersistentStorage::WriteNow() {
         lastFailure.clear();
         return;
     }
-    if (failure == lastFailure) return;          // said once for the whole run of failures
+    if (failure == lastFailure) return; // said once for the whole run of failures
     lastFailure = failure;
     Log("PersistentStorage: could not write {}, the settings were not saved and the previous file is kept: {}",
         PathToUtf8(storageFile), failure);
@@ -287,7 +283,7 @@ void PersistentStorage::LoadStorageFile() {
     }
     cvarManager->loadCfg(*hostPath);
     loaded = true;
-    StartWriter();                               // here, so that no change pays for it in a frame
+    StartWriter(); // here, so that no change pays for it in a frame
     bool rewrite = false;
     {
         MutexLock lock(cacheMutex);

@@ -32,8 +32,8 @@ public:
         std::string description;
     };
 
-    PersistentStorage(BakkesMod::Plugin::BakkesModPlugin* plugin, const std::string& storageName,
-                      bool autoWrite, bool autoLoad);
+    PersistentStorage(BakkesMod::Plugin::BakkesModPlugin* plugin, const std::string& storageName, bool autoWrite,
+                      bool autoLoad);
     ~PersistentStorage();
     PersistentStorage(const PersistentStorage&) = delete;
     PersistentStorage& operator=(const PersistentStorage&) = delete;
@@ -42,12 +42,12 @@ public:
     using ValueCheck = bool (*)(const std::string& value);
 
     CVarWrapper RegisterStoredCvar(const std::string& name, const std::string& defaultValue,
-                                   const std::string& description, bool searchable, bool hasMin, float min,
-                                   bool hasMax, float max, bool saveToCfg);
+                                   const std::string& description, bool searchable, bool hasMin, float min, bool hasMax,
+                                   float max, bool saveToCfg);
     // The same, with the check every value of the variable must pass before it is stored.
     CVarWrapper RegisterStoredCvar(const std::string& name, const std::string& defaultValue,
-                                   const std::string& description, bool searchable, bool hasMin, float min,
-                                   bool hasMax, float max, bool saveToCfg, ValueCheck accepts) EXCLUDES(cacheMutex);
+                                   const std::string& description, bool searchable, bool hasMin, float min, bool hasMax,
+                                   float max, bool saveToCfg, ValueCheck accepts) EXCLUDES(cacheMutex);
     void AddCVar(const std::string& name);
     void WriteStorageFile();
     void OnStoredCvarChanged(std::string oldValue, CVarWrapper cvar);
@@ -95,15 +95,15 @@ private:
     bool refusedWhileLoading GUARDED_BY(cacheMutex) = false;
 
     Mutex writeMutex;
-    CondVar writeWanted;                         // the writer waits here for work
-    CondVar writeDone;                           // callers of WriteStorageFile wait here
+    CondVar writeWanted;                                      // the writer waits here for work
+    CondVar writeDone;                                        // callers of WriteStorageFile wait here
     std::uint64_t requestedWrites GUARDED_BY(writeMutex) = 0; // tickets handed out
     std::uint64_t completedWrites GUARDED_BY(writeMutex) = 0; // every ticket up to this one is written
-    bool stopping GUARDED_BY(writeMutex) = false; // StopWriter ran: no more background writes
-    std::thread writer GUARDED_BY(writeMutex);   // started when the saved settings are loaded
+    bool stopping GUARDED_BY(writeMutex) = false;             // StopWriter ran: no more background writes
+    std::thread writer GUARDED_BY(writeMutex);                // started when the saved settings are loaded
 
-    Mutex fileMutex;                             // one write of the file at a time
-    std::string lastFailure GUARDED_BY(fileMutex); // said once for a run of the same failure
+    Mutex fileMutex;                                           // one write of the file at a time
+    std::string lastFailure GUARDED_BY(fileMutex);             // said once for a run of the same failure
     std::shared_ptr<void> lifetime = std::make_shared<char>(); // the delayed load checks it
 };
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "host/CVarManagerWrapper.h"
 #include "base/Log.h"
 #include "base/TrainingMode.h"
+#include "host/CVarManagerWrapper.h"
 #include "training/WorkshopPaths.h"
 
 namespace postplay {

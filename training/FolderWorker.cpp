@@ -37,7 +37,8 @@ void FolderWorker::Start() {
 }
 
 std::uint64_t FolderWorker::Scan(std::string folder, ScanLanding land) {
-    return AskOrdered(Request{Kind::Scan, 0, std::move(folder), std::move(land), {}, std::make_shared<BackgroundWork>()});
+    return AskOrdered(
+        Request{Kind::Scan, 0, std::move(folder), std::move(land), {}, std::make_shared<BackgroundWork>()});
 }
 
 std::uint64_t FolderWorker::Refresh(std::string folder, CheckLanding land) {
@@ -50,17 +51,17 @@ void FolderWorker::Check(std::string folder, CheckLanding land) {
 }
 
 std::uint64_t FolderWorker::AskOrdered(Request request) {
-    std::optional<Request> superseded;           // dropped after the lock, with its work
+    std::optional<Request> superseded; // dropped after the lock, with its work
     std::uint64_t ticket = 0;
     {
         MutexLock lock(mutex);
         ticket = request.ticket = ++ticketsIssued;
-        latestTicket = ticket;                   // a running walk stops at its next query
-        if (stopping) return ticket;             // after the unload: dropped, with its work
+        latestTicket = ticket;       // a running walk stops at its next query
+        if (stopping) return ticket; // after the unload: dropped, with its work
         if (!inline_) {
             superseded.swap(ordered);
             ordered = std::move(request);
-            lock.Unlock();                       // woken after: it need not wait for our lock
+            lock.Unlock(); // woken after: it need not wait for our lock
             wake.NotifyAll();
             return ticket;
         }
@@ -111,7 +112,7 @@ std::optional<FolderState> FolderWorker::StatusForFrame(const std::string& folde
             return known;
         }
     }
-    Serve(std::move(*ask));                      // no thread: checked here
+    Serve(std::move(*ask)); // no thread: checked here
     MutexLock lock(mutex);
     return KnownStateLocked(folder);
 }
@@ -140,7 +141,7 @@ FolderWorker::Progress FolderWorker::ScanProgress() const {
 void FolderWorker::Release(std::shared_ptr<const void> old) {
     if (!old) return;
     MutexLock lock(mutex);
-    if (inline_ || stopping) return;             // `old` goes here, with the caller's reference
+    if (inline_ || stopping) return; // `old` goes here, with the caller's reference
     graveyard.push_back(std::move(old));
     lock.Unlock();
     wake.NotifyAll();
@@ -197,7 +198,7 @@ void FolderWorker::Run() noexcept {
 std::vector<std::shared_ptr<const void>> FolderWorker::TakeReleasableLocked() {
     std::vector<std::shared_ptr<const void>> released;
     for (auto item = graveyard.begin(); item != graveyard.end();) {
-        if (item->use_count() == 1) {            // only here: no frame can take it back
+        if (item->use_count() == 1) { // only here: no frame can take it back
             released.push_back(std::move(*item));
             item = graveyard.erase(item);
         } else {
@@ -209,8 +210,10 @@ std::vector<std::shared_ptr<const void>> FolderWorker::TakeReleasableLocked() {
 
 void FolderWorker::Serve(Request request) {
     try {
-        if (request.kind == Kind::Scan) ServeScan(std::move(request));
-        else ServeCheck(std::move(request));
+        if (request.kind == Kind::Scan)
+            ServeScan(std::move(request));
+        else
+            ServeCheck(std::move(request));
     } catch (...) {
         // Only a failed allocation gets here; the request is dropped with its work.
     }
@@ -225,7 +228,7 @@ void FolderWorker::ServeScan(Request request) {
         found = 0;
         WalkControl control(*this, request.ticket);
         std::vector<std::string> maps = FindWorkshopMaps(request.folder, result.failure, &control);
-        if (!IsLatest(request.ticket) || stopping) return;  // stopped part-way: nothing to land
+        if (!IsLatest(request.ticket) || stopping) return; // stopped part-way: nothing to land
         result.maps = std::make_shared<const FoundMaps>(std::move(maps));
     } else {
         result.maps = std::make_shared<const FoundMaps>();
@@ -248,7 +251,7 @@ void FolderWorker::ServeCheck(Request request) {
         MutexLock lock(mutex);
         RecordStatusLocked(StatusRecord{request.folder, state, sequence});
     }
-    if (request.kind == Kind::Status) return;   // read by the frame; `work` ends here
+    if (request.kind == Kind::Status) return; // read by the frame; `work` ends here
     if (request.kind == Kind::Refresh) MarkOrderedDone();
     request.checkLanding(CheckResult{request.ticket, std::move(request.folder), state, std::move(request.work)});
 }
@@ -269,10 +272,9 @@ void FolderWorker::RecordStatusLocked(StatusRecord record) {
         return;
     }
     if (statusRecords.size() == kRememberedFolders) {
-        statusRecords.erase(std::min_element(statusRecords.begin(), statusRecords.end(),
-                                             [](const StatusRecord& a, const StatusRecord& b) {
-                                                 return a.sequence < b.sequence;
-                                             }));
+        statusRecords.erase(
+            std::min_element(statusRecords.begin(), statusRecords.end(),
+                             [](const StatusRecord& a, const StatusRecord& b) { return a.sequence < b.sequence; }));
     }
     statusRecords.push_back(std::move(record));
 }
@@ -316,7 +318,7 @@ void FolderWorker::Stop() {
         MutexLock lock(mutex);
         finished.swap(thread);
     }
-    if (finished.joinable()) finished.join();   // a running query ends, then the walk stops
+    if (finished.joinable()) finished.join(); // a running query ends, then the walk stops
 }
 
 } // namespace postplay

@@ -34,13 +34,13 @@ public:
     struct ScanResult {
         std::uint64_t ticket = 0;
         std::string folder;
-        std::shared_ptr<const FoundMaps> maps;   // never null
-        std::string failure;                     // why the walk ended early, when an error ended it
+        std::shared_ptr<const FoundMaps> maps; // never null
+        std::string failure;                   // why the walk ended early, when an error ended it
         Clock::duration took{};
         Work work;
     };
     struct CheckResult {
-        std::uint64_t ticket = 0;                // 0 for a Check
+        std::uint64_t ticket = 0; // 0 for a Check
         std::string folder;
         FolderState state = FolderState::Empty;
         Work work;
@@ -49,8 +49,8 @@ public:
     using CheckLanding = std::function<void(CheckResult)>;
 
     struct Progress {
-        bool busy = false;                       // a scan or refresh is asked for or under way
-        std::size_t found = 0;                   // maps found so far by the latest scan
+        bool busy = false;     // a scan or refresh is asked for or under way
+        std::size_t found = 0; // maps found so far by the latest scan
     };
 
     FolderWorker() = default;
@@ -98,7 +98,7 @@ private:
     struct StatusRecord {
         std::string folder;
         FolderState state;
-        std::uint64_t sequence;                  // queries are numbered as they start
+        std::uint64_t sequence; // queries are numbered as they start
     };
     class WalkControl;
 
@@ -116,22 +116,22 @@ private:
     std::optional<FolderState> KnownStateLocked(const std::string& folder) const REQUIRES(mutex);
     std::vector<std::shared_ptr<const void>> TakeReleasableLocked() REQUIRES(mutex);
 
-    std::atomic<std::uint64_t> latestTicket{0};  // the newest ordered request
+    std::atomic<std::uint64_t> latestTicket{0}; // the newest ordered request
     std::atomic<bool> stopping{false};
     std::atomic<std::size_t> found{0};
 
     mutable Mutex mutex;
     CondVar wake;
     std::thread thread GUARDED_BY(mutex);
-    bool inline_ GUARDED_BY(mutex) = false;      // no thread: requests run on the caller
+    bool inline_ GUARDED_BY(mutex) = false; // no thread: requests run on the caller
     std::uint64_t ticketsIssued GUARDED_BY(mutex) = 0;
-    std::deque<Request> checks GUARDED_BY(mutex);          // never superseded
-    std::optional<Request> ordered GUARDED_BY(mutex);      // the latest ordered request, not started
-    std::optional<Request> status GUARDED_BY(mutex);       // the page's status check, not started
+    std::deque<Request> checks GUARDED_BY(mutex);     // never superseded
+    std::optional<Request> ordered GUARDED_BY(mutex); // the latest ordered request, not started
+    std::optional<Request> status GUARDED_BY(mutex);  // the page's status check, not started
     std::optional<std::string> statusRunning GUARDED_BY(mutex);
     bool orderedRunning GUARDED_BY(mutex) = false;
     static constexpr std::size_t kRememberedFolders = 8;
-    std::vector<StatusRecord> statusRecords GUARDED_BY(mutex);  // the newest check of each recent text
+    std::vector<StatusRecord> statusRecords GUARDED_BY(mutex); // the newest check of each recent text
     std::uint64_t querySequence GUARDED_BY(mutex) = 0;
     Clock::time_point lastStatusAsk GUARDED_BY(mutex){};
     std::uint64_t seenListVersion GUARDED_BY(mutex) = 0;

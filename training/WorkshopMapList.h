@@ -49,7 +49,7 @@ public:
 
 private:
     mutable Mutex mutex;
-    Maps maps GUARDED_BY(mutex);                 // never null
+    Maps maps GUARDED_BY(mutex); // never null
     std::uint64_t version GUARDED_BY(mutex) = 0;
 };
 

@@ -5,8 +5,8 @@
 #include <system_error>
 #include <utility>
 
-#include "host/PathText.h"
 #include "base/AsciiText.h"
+#include "host/PathText.h"
 
 namespace postplay {
 
@@ -24,8 +24,7 @@ bool MayQuery(ScanControl* control) { return control == nullptr || control->Cont
 // nullopt, says why in `failure`, and ends the scan.
 std::optional<bool> IsOfType(const fs::directory_entry& entry, fs::file_type wanted, std::string& failure) {
     std::error_code error;
-    const bool matches =
-        wanted == fs::file_type::directory ? entry.is_directory(error) : entry.is_regular_file(error);
+    const bool matches = wanted == fs::file_type::directory ? entry.is_directory(error) : entry.is_regular_file(error);
     if (!error) return matches;
     // The status query failed: ask for the whole status again, which tells "not found" from
     // a real failure. Rare (broken links, unreadable entries), so the second query costs nothing.
@@ -37,9 +36,7 @@ std::optional<bool> IsOfType(const fs::directory_entry& entry, fs::file_type wan
     return status.type() == wanted;
 }
 
-bool HasMapExtension(const fs::path& file) {
-    return AsciiLowerCase(PathToUtf8(file.extension())) == ".upk";
-}
+bool HasMapExtension(const fs::path& file) { return AsciiLowerCase(PathToUtf8(file.extension())) == ".upk"; }
 
 enum class SubfolderScan { Found, NoMap, Failed, Stopped };
 
@@ -108,13 +105,13 @@ std::optional<std::size_t> FoundMaps::RowOf(const std::string& entry) const {
 }
 
 // By value, as the discovery has always taken its folder.
-std::vector<std::string> FindWorkshopMaps(std::string folder) {  // NOLINT(performance-unnecessary-value-param)
+std::vector<std::string> FindWorkshopMaps(std::string folder) { // NOLINT(performance-unnecessary-value-param)
     std::string failure;
     return FindWorkshopMaps(folder, failure);
 }
 
 std::vector<std::string> FindWorkshopMaps(const std::string& folder, std::string& failure, ScanControl* control) {
-    if (folder.find('\0') != std::string::npos) return {};  // names no folder (see IsUsableWorkshopFolder)
+    if (folder.find('\0') != std::string::npos) return {}; // names no folder (see IsUsableWorkshopFolder)
     try {
         return ScanFolder(PathFromText(folder), failure, control);
     } catch (const std::exception&) {

@@ -40,7 +40,7 @@ public:
 
 private:
     std::vector<std::string> entries;
-    std::unordered_map<std::string_view, std::size_t> rows;  // views into `entries`
+    std::unordered_map<std::string_view, std::size_t> rows; // views into `entries`
 };
 
 // Entries found one level down, at most one per sub-folder, in the order the file system

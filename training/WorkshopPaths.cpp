@@ -50,7 +50,7 @@ bool IsUsableWorkshopFolder(const std::string& folder) {
 FolderState QueryFolderState(const std::string& folder) {
     if (folder.empty()) return FolderState::Empty;
     const fs::file_status status = StatusOfText(folder);
-    if (!fs::exists(status)) return FolderState::Missing;  // also when unreadable
+    if (!fs::exists(status)) return FolderState::Missing; // also when unreadable
     return fs::is_directory(status) ? FolderState::Directory : FolderState::NotDirectory;
 }
 

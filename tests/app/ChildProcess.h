@@ -9,15 +9,15 @@
 #include <vector>
 
 struct ChildRun {
-    std::vector<std::string> command;            // program (looked up on PATH) and arguments
-    std::string input;                           // standard input's content
-    bool inputIsTerminal = false;                // feed `input` through a pseudo-terminal
+    std::vector<std::string> command; // program (looked up on PATH) and arguments
+    std::string input;                // standard input's content
+    bool inputIsTerminal = false;     // feed `input` through a pseudo-terminal
     std::vector<std::pair<std::string, std::optional<std::string>>> environment; // set, or unset when nullopt
-    std::filesystem::path workingDirectory;      // empty: the test's own
+    std::filesystem::path workingDirectory;                                      // empty: the test's own
 };
 
 struct ChildResult {
-    int exitCode = -1;                           // 128 + signal number when killed by a signal
+    int exitCode = -1; // 128 + signal number when killed by a signal
     std::string out;
     std::string err;
 };

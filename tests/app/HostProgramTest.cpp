@@ -67,9 +67,8 @@ private:
 // ---- Running console input ------------------------------------------------------------
 
 TEST_F(HostProgramTest, RunsItsScriptsInOrderInOneHostAndStampsEveryLineWithTheSimulatedTime) {
-    const ChildResult result =
-        RunHost({Script("first.pp", "sim_match 11; sim_wait 3; sim_status\n"),
-                 Script("second.pp", "sim_wait 2\nsim_status\n")});
+    const ChildResult result = RunHost({Script("first.pp", "sim_match 11; sim_wait 3; sim_status\n"),
+                                        Script("second.pp", "sim_wait 2\nsim_status\n")});
 
     EXPECT_EQ(result.exitCode, 0) << result.err;
     const std::vector<std::string> lines = SplitLines(result.out);
@@ -86,7 +85,7 @@ TEST_F(HostProgramTest, PipedInputRunsLikeAScriptAndStopsAtQuit) {
     piped.input = session + "quit\nsim_menu\n";
 
     const ChildResult fromPipe = RunHost({}, piped);
-    fs::remove_all(work.path() / "home");  // the same fresh home for both runs
+    fs::remove_all(work.path() / "home"); // the same fresh home for both runs
     const ChildResult fromScript = RunHost({Script("session.pp", session)});
 
     EXPECT_EQ(fromPipe.exitCode, 0) << fromPipe.err;
@@ -222,14 +221,14 @@ TEST_P(HostProgramRefusesLibrary, WithAMessageNamingItAndWithoutRunningAnything)
 
 INSTANTIATE_TEST_SUITE_P(
     , HostProgramRefusesLibrary,
-    ::testing::Values(
-        RefusedLibrary{"MissingFile", "/nonexistent/libpostplay.so", "no such file"},
-        RefusedLibrary{"NotALibrary", "", "cannot load the plug-in library"},
-        RefusedLibrary{"HostSdkWithoutRecord", POSTPLAY_SDK_PATH, "has no information record \"exports\""},
-        RefusedLibrary{"WrongApiVersion", FakePlugin("wrong_version"), "API build version is 94, not 95"},
-        RefusedLibrary{"NoClassName", FakePlugin("no_class_name"), "names no plug-in class"},
-        RefusedLibrary{"NoDeleteFunction", FakePlugin("no_delete_function"), "no function that releases"},
-        RefusedLibrary{"NoPluginObject", FakePlugin("no_object"), "gave no plug-in object"}),
+    ::testing::Values(RefusedLibrary{"MissingFile", "/nonexistent/libpostplay.so", "no such file"},
+                      RefusedLibrary{"NotALibrary", "", "cannot load the plug-in library"},
+                      RefusedLibrary{"HostSdkWithoutRecord", POSTPLAY_SDK_PATH,
+                                     "has no information record \"exports\""},
+                      RefusedLibrary{"WrongApiVersion", FakePlugin("wrong_version"), "API build version is 94, not 95"},
+                      RefusedLibrary{"NoClassName", FakePlugin("no_class_name"), "names no plug-in class"},
+                      RefusedLibrary{"NoDeleteFunction", FakePlugin("no_delete_function"), "no function that releases"},
+                      RefusedLibrary{"NoPluginObject", FakePlugin("no_object"), "gave no plug-in object"}),
     [](const ::testing::TestParamInfo<RefusedLibrary>& info) { return info.param.name; });
 
 // ---- Window ------------------------------------------------------------------------------
@@ -254,8 +253,14 @@ TEST_F(HostProgramTest, ScreenshotSavesAPictureOfTheWindowAfterTheScripts) {
     if (!xvfbRun) GTEST_SKIP() << "xvfb-run is not installed";
     const fs::path picture = work.path() / "window.png";
     ChildRun run;
-    run.command = {xvfbRun->string(), "-a", POSTPLAY_HOST_PATH, "--home", (work.path() / "home").string(),
-                   "--screenshot", picture.string(), Script("match.pp", "sim_match 11\n")};
+    run.command = {xvfbRun->string(),
+                   "-a",
+                   POSTPLAY_HOST_PATH,
+                   "--home",
+                   (work.path() / "home").string(),
+                   "--screenshot",
+                   picture.string(),
+                   Script("match.pp", "sim_match 11\n")};
 
     const ChildResult result = RunChildIn(run);
 
@@ -315,8 +320,15 @@ TEST_F(HostProgramTest, AKeyPressedInTheWindowRunsItsBindUnlessATextFieldTakesIt
     const auto xvfbRun = FindOnPath("xvfb-run");
     if (!xvfbRun || !FindOnPath("xdotool")) GTEST_SKIP() << "xvfb-run or xdotool is not installed";
     ChildRun run;
-    run.command = {xvfbRun->string(), "-a", "sh", "-c", kKeyboardSession, "sh", POSTPLAY_HOST_PATH,
-                   (work.path() / "home").string(), Script("bind.pp", "bind F5 pp_toggle\n"),
+    run.command = {xvfbRun->string(),
+                   "-a",
+                   "sh",
+                   "-c",
+                   kKeyboardSession,
+                   "sh",
+                   POSTPLAY_HOST_PATH,
+                   (work.path() / "home").string(),
+                   Script("bind.pp", "bind F5 pp_toggle\n"),
                    (work.path() / "window.out").string()};
 
     const ChildResult result = RunChildIn(run);

@@ -22,7 +22,7 @@ using ::testing::Not;
 
 namespace {
 
-constexpr auto kPatience = std::chrono::seconds(30);  // generous for sanitizer builds
+constexpr auto kPatience = std::chrono::seconds(30); // generous for sanitizer builds
 const std::string kUp = "\x1b[A";
 
 // postplay-host on a pseudo-terminal of its own: what it writes (standard output and error
@@ -36,7 +36,7 @@ public:
         child = forkpty(&master, nullptr, nullptr, &size);
         if (child == 0) {
             setenv("TERM", "xterm", 1);
-            setenv("HOME", home.c_str(), 1);  // no ~/.editrc of the person running the tests
+            setenv("HOME", home.c_str(), 1); // no ~/.editrc of the person running the tests
             execl(POSTPLAY_HOST_PATH, POSTPLAY_HOST_PATH, "--home", home.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -68,8 +68,8 @@ public:
                 consumed = found + text.size();
                 return true;
             }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0 || !ReadSome(static_cast<int>(left.count()))) return false;
         }
     }
@@ -83,7 +83,7 @@ public:
                 child = -1;
                 return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
             }
-            ReadSome(50);  // keep the terminal drained so the program never blocks writing
+            ReadSome(50); // keep the terminal drained so the program never blocks writing
         }
         return -1;
     }
@@ -97,7 +97,7 @@ private:
         if (poll(&request, 1, milliseconds) <= 0) return true;
         char buffer[4096];
         const ssize_t count = read(master, buffer, sizeof buffer);
-        if (count <= 0) return false;  // the program ended and the terminal closed
+        if (count <= 0) return false; // the program ended and the terminal closed
         output.append(buffer, static_cast<std::size_t>(count));
         return true;
     }

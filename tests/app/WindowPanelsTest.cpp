@@ -4,8 +4,8 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cfloat>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -18,14 +18,14 @@
 #include "app/WindowPanels.h"
 #include "settings/PageState.h"
 #include "settings/PageWidgets.h"
-#include "support/HostFixture.h"
 #include "support/HeadlessImGui.h"
+#include "support/HostFixture.h"
 
 using namespace postplay;
 
 namespace {
 
-constexpr int kEnterKey = 13;  // any free slot of the key table
+constexpr int kEnterKey = 13; // any free slot of the key table
 
 } // namespace
 
@@ -36,8 +36,8 @@ protected:
         imgui = std::make_unique<HeadlessImGui>();
         imgui->Io().KeyMap[ImGuiKey_Enter] = kEnterKey;
         panels = std::make_unique<app::WindowPanels>(*host);
-        Frame();  // the console input asks for the keyboard focus
-        Frame();  // and has it from this frame on
+        Frame(); // the console input asks for the keyboard focus
+        Frame(); // and has it from this frame on
     }
 
     void TearDown() override {
@@ -113,7 +113,7 @@ TEST_F(WindowPanelsTest, TheSettingsWindowDrawsThePluginsPageInTheHostsContext) 
 TEST_F(WindowPanelsTest, TheSettingsWindowStaysUpWhenNoPluginIsLoaded) {
     host->UnloadPlugin();
 
-    Frame();  // must not reach the released plug-in object
+    Frame(); // must not reach the released plug-in object
 
     EXPECT_NE(ImGui::FindWindowByName("Settings"), nullptr);
 }
@@ -161,7 +161,7 @@ protected:
         ASSERT_NE(page, nullptr);
         const ImDrawList& list = *page->DrawList;
         for (const ImDrawCmd& command : list.CmdBuffer) {
-            float top = FLT_MAX, bottom = -FLT_MAX;  // of what is drawn past the clip edge
+            float top = FLT_MAX, bottom = -FLT_MAX; // of what is drawn past the clip edge
             for (unsigned int i = command.IdxOffset; i < command.IdxOffset + command.ElemCount; ++i) {
                 const ImVec2& at = list.VtxBuffer[list.IdxBuffer[i] + command.VtxOffset].pos;
                 if (at.x <= command.ClipRect.z) continue;
@@ -197,13 +197,13 @@ TEST_P(SettingsPageLayout, EveryItemEndsInsideItsColumn) {
         {"workshop_file", folder(home.path() / "file.txt")},
         {"workshop_unset", "pp_mode workshop; pp_workshop_maps_folder \"\""},
     };
-    Wait(1.0);                                   // the stored settings are in
+    Wait(1.0); // the stored settings are in
     ResetPageState();
     Run(std::string("plugin_language ") + language + "; pp_requeue 1; pp_requeue_delay 900");
-    Run("bind F3 queue; pp_toggle_bind F3");     // the bind box shows F3 with its warning: F3 runs another command
+    Run("bind F3 queue; pp_toggle_bind F3"); // the bind box shows F3 with its warning: F3 runs another command
     Run(setups.at(destination));
     for (int frame = 0; frame < 2; ++frame) DrawEveryItem();
-    host->Step();                                // the folder's status line is in
+    host->Step(); // the folder's status line is in
     DrawEveryItem();
 
     ExpectEveryItemInsideItsColumn();
@@ -221,9 +221,8 @@ TEST_P(SettingsPageLayout, EveryItemEndsInsideItsColumn) {
 
 INSTANTIATE_TEST_SUITE_P(EachLanguageAndDestination, SettingsPageLayout,
                          ::testing::Combine(::testing::Values("INT", "FRA"),
-                                            ::testing::Values("freeplay", "custom", "workshop_maps",
-                                                              "workshop_no_maps", "workshop_missing", "workshop_file",
-                                                              "workshop_unset")),
+                                            ::testing::Values("freeplay", "custom", "workshop_maps", "workshop_no_maps",
+                                                              "workshop_missing", "workshop_file", "workshop_unset")),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param)) + "_" + std::get<1>(info.param);
                          });

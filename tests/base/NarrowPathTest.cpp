@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "host/PathText.h"
 #include "base/NarrowPath.h"
+#include "host/PathText.h"
 #include "sim/Host.h"
 #include "support/HostFixture.h"
 #include "support/TextFiles.h"
@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kPlain = "plain";
-const std::string kWestern = "H\xC3\xA9l\xC3\xA8ne";              // in the Western European code page
+const std::string kWestern = "H\xC3\xA9l\xC3\xA8ne"; // in the Western European code page
 const std::string kCyrillic = "\xD0\x9B\xD0\xB5\xD0\xBD\xD0\xB0";
 const std::string kChinese = "\xE5\x8C\x97\xE4\xBA\xAC";
 
@@ -51,8 +51,8 @@ TEST(NarrowPathTest, TheHostReadingTheTextReachesTheSameFile) {
     for (const std::string& name : {kPlain, kWestern, kCyrillic, kChinese, std::string("back\\slash")}) {
         const fs::path folder = dir.path() / Utf8ToPath(name);
         WriteText(folder / "Postplay.cfg", "saved");
-        for (const fs::path& file : {folder / "Postplay.cfg", folder / "cfg" / "Postplay.cfg",
-                                     folder / Utf8ToPath(name) / "Postplay.cfg"}) {
+        for (const fs::path& file :
+             {folder / "Postplay.cfg", folder / "cfg" / "Postplay.cfg", folder / Utf8ToPath(name) / "Postplay.cfg"}) {
             SCOPED_TRACE(PathToUtf8(file));
             const auto text = NarrowPathText(file);
             if (!text) {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "localization/LocalizationManager.h"
 #include "support/HostFixture.h"
 #include "support/TextFiles.h"
-#include "localization/LocalizationManager.h"
 
 using namespace postplay;
 
@@ -49,7 +49,7 @@ TEST_F(LocalizationTest, TranslateFallsBackToEnglishThenToTheKey) {
     EXPECT_EQ(manager().Translate("bind_to_toggle_toolip"), "See the bind list in the \"Bindings\" tab");
     EXPECT_EQ(manager().Translate("reset"), "reset");
 
-    manager().ActivateLocale("");                 // no table at all: English, else the key
+    manager().ActivateLocale(""); // no table at all: English, else the key
     EXPECT_EQ(manager().Translate("language"), "Language");
     EXPECT_EQ(manager().Translate("missing_key"), "missing_key");
 
@@ -83,9 +83,9 @@ TEST_F(LocalizationTest, TheVariableChoosesTheLanguageAndKeepsItsText) {
     EXPECT_EQ(manager().ActiveLocale(), "INT");
     Run("plugin_language \"\"");
     EXPECT_EQ(manager().ActiveLocale(), "INT");
-    EXPECT_EQ(TakeLines(), (std::vector<std::string>{"> plugin_language fr", "Updated locale: FRA",
-                                                     "> plugin_language xyz", "Updated locale: INT",
-                                                     "> plugin_language \"\"", "Updated locale: INT"}));
+    EXPECT_EQ(TakeLines(),
+              (std::vector<std::string>{"> plugin_language fr", "Updated locale: FRA", "> plugin_language xyz",
+                                        "Updated locale: INT", "> plugin_language \"\"", "Updated locale: INT"}));
 }
 
 TEST_F(LocalizationTest, SetLanguageStoresTheCanonicalCode) {
@@ -113,7 +113,7 @@ TEST_F(LocalizationTest, TheSavedLanguageWinsOverTheGameLanguage) {
 TEST_F(LocalizationTest, WithoutItsVariableTheLanguageStillSwitchesUntilTheNextLoad) {
     StartHost();
     host->RefuseCvarName("plugin_language");
-    manager().ActivateLocale("");                 // as at the library's first load
+    manager().ActivateLocale(""); // as at the library's first load
     LoadPlugin();
     EXPECT_TRUE(Printed("PersistentStorage: Failed to register the cvar plugin_language"));
     EXPECT_TRUE(Printed("Localization initialized. Game locale: INT, Active locale: "));

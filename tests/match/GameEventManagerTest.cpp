@@ -21,7 +21,8 @@ protected:
         LoadPlugin();
         manager = std::make_unique<GameEventManager>(plugin().cvarManager, plugin().gameWrapper);
         manager->Initialize();
-        manager->OnGameEntered([this] { events.push_back(manager->IsInGame() ? "entered (in game)" : "entered (out)"); });
+        manager->OnGameEntered(
+            [this] { events.push_back(manager->IsInGame() ? "entered (in game)" : "entered (out)"); });
         manager->OnGameLeft([this] { events.push_back(manager->IsInGame() ? "left (in game)" : "left (out)"); });
         manager->OnMatchEnded([this] { events.push_back("match ended"); });
     }
@@ -43,8 +44,8 @@ TEST_F(GameEventManagerTest, ReportsEnteringAMatchOnceHoweverOftenTheGameTimeUpd
 
 TEST_F(GameEventManagerTest, ReportsOneLeaveForADisconnectAndEntersAgainInTheNextGame) {
     Run("sim_match 11");
-    Run("sim_disconnect");  // the disconnect and the game's destruction: one leave
-    Run("sim_menu");        // already out of game: nothing
+    Run("sim_disconnect"); // the disconnect and the game's destruction: one leave
+    Run("sim_menu");       // already out of game: nothing
     Run("sim_match 10");
     EXPECT_EQ(events, (Events{"entered (in game)", "left (out)", "entered (in game)"}));
 }

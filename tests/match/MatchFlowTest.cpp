@@ -1,8 +1,8 @@
 // The match-end decision over the simulated game: which matches count, the wait for the
 // MMR update, the once-per-game destination load, the re-queue and its party test.
 #include <algorithm>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,19 +23,21 @@ class MatchFlowTest : public HostFixture {
 protected:
     void SetUp() override {
         LoadPlugin();
-        Wait(1.0);  // past the stored settings' load, so the cells set below stay as set
+        Wait(1.0); // past the stored settings' load, so the cells set below stay as set
         *plugin().requeueDelay = 5;
     }
 
     std::size_t Count(const std::string& text) const {
         const auto& lines = host->Lines();
-        return std::count_if(lines.begin(), lines.end(), [&](const sim::ConsoleLine& line) { return line.text == text; });
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const sim::ConsoleLine& line) { return line.text == text; });
     }
 
     // Index of the first line equal to text, or the number of lines.
     std::size_t IndexOf(const std::string& text) const {
         const auto& lines = host->Lines();
-        return std::find_if(lines.begin(), lines.end(), [&](const sim::ConsoleLine& line) { return line.text == text; }) -
+        return std::find_if(lines.begin(), lines.end(),
+                            [&](const sim::ConsoleLine& line) { return line.text == text; }) -
                lines.begin();
     }
 
@@ -71,18 +73,18 @@ TEST_F(MatchFlowTest, WithTheWaitOffBothMatchEndSignalsGiveOneLoadAndTwoRequeueT
 
     Wait(5);
     EXPECT_TRUE(host->IsSearching());
-    EXPECT_EQ(Count("> queue"), 1u);  // the second timer finds the search running
+    EXPECT_EQ(Count("> queue"), 1u); // the second timer finds the search running
     EXPECT_EQ(host->PendingTimers(), 0u);
 }
 
 TEST_F(MatchFlowTest, WithTheWaitOnOnlyAnMmrUpdateAfterTheWinnerIsKnownMovesThePlayer) {
     Run("sim_match 11");
-    Run("sim_mmr");  // no winner yet
+    Run("sim_mmr"); // no winner yet
     Run("sim_end 0");
     EXPECT_EQ(host->CurrentPlace(), sim::Place::Match);
     EXPECT_EQ(host->PendingTimers(), 0u);
 
-    Run("sim_mmr 1234");  // any player's update counts
+    Run("sim_mmr 1234"); // any player's update counts
     EXPECT_EQ(host->CurrentPlace(), sim::Place::FreePlay);
     Wait(5);
     EXPECT_TRUE(host->IsSearching());
@@ -169,7 +171,7 @@ TEST_F(MatchFlowTest, TheDestinationIsTriedOncePerGameAndAgainAfterTheNextGameIs
     host->ReportMmr();
     host->ReportMmr();
     Wait(0);
-    Run("sim_mmr");  // still the same game: the guard holds
+    Run("sim_mmr"); // still the same game: the guard holds
     EXPECT_EQ(Count(failure), 1u);
     EXPECT_TRUE(plugin().transitionPending);
 
@@ -198,23 +200,22 @@ TEST_P(MatchFlowSwitchTest, DecidesByThePluginSwitchAndThePlaylistClassSwitch) {
     *plugin().enableCasual = c.casual;
 
     EndMatchWithoutWaitingForMmr(c.playlist);
-    EXPECT_EQ(host->PendingTimers(), c.moves ? 3u : 0u);  // a load and two re-queues, or nothing
+    EXPECT_EQ(host->PendingTimers(), c.moves ? 3u : 0u); // a load and two re-queues, or nothing
     Wait(10);
 
     EXPECT_EQ(host->CurrentPlace(), c.moves ? sim::Place::FreePlay : sim::Place::Match);
     EXPECT_EQ(host->IsSearching(), c.moves);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MatchFlowSwitchTest,
-    ::testing::Values(SwitchCase{"CompetitiveOn", 11, true, true, true, true},
-                      SwitchCase{"PluginOff", 11, false, true, true, false},
-                      SwitchCase{"CompetitiveOff", 11, true, false, true, false},
-                      SwitchCase{"CasualStillOnWithCompetitiveOff", 0, true, false, true, true},
-                      SwitchCase{"CasualOff", 62, true, true, false, false},
-                      SwitchCase{"CasualOn", 62, true, true, true, true},
-                      SwitchCase{"AboveTheTable", 63, true, true, true, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, MatchFlowSwitchTest,
+                         ::testing::Values(SwitchCase{"CompetitiveOn", 11, true, true, true, true},
+                                           SwitchCase{"PluginOff", 11, false, true, true, false},
+                                           SwitchCase{"CompetitiveOff", 11, true, false, true, false},
+                                           SwitchCase{"CasualStillOnWithCompetitiveOff", 0, true, false, true, true},
+                                           SwitchCase{"CasualOff", 62, true, true, false, false},
+                                           SwitchCase{"CasualOn", 62, true, true, true, true},
+                                           SwitchCase{"AboveTheTable", 63, true, true, true, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct PartyCase {
     const char* name;
@@ -242,14 +243,13 @@ TEST_P(PartyTest, LetsOnlyASoloPlayerOrTheLeaderRequeue) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PartyTest,
-    ::testing::Values(PartyCase{"NoParty", sim::Party::None, {}, {}, true},
-                      PartyCase{"Leader", sim::Party::Leader, {}, {}, true},
-                      PartyCase{"Member", sim::Party::Member, {}, {}, false},
-                      PartyCase{"MemberWithoutControllerAtTheFirstLook", sim::Party::Member, {false}, {}, true},
-                      PartyCase{"MemberWithoutPriAtTheFirstLook", sim::Party::Member, {true}, {false}, true},
-                      PartyCase{"LeaderWithoutControllerAtTheSecondLook", sim::Party::Leader, {true, false}, {true}, false},
-                      PartyCase{"LeaderWithoutPriAtTheSecondLook", sim::Party::Leader, {true, true}, {true, false},
-                                false}),
+    ::testing::Values(
+        PartyCase{"NoParty", sim::Party::None, {}, {}, true}, PartyCase{"Leader", sim::Party::Leader, {}, {}, true},
+        PartyCase{"Member", sim::Party::Member, {}, {}, false},
+        PartyCase{"MemberWithoutControllerAtTheFirstLook", sim::Party::Member, {false}, {}, true},
+        PartyCase{"MemberWithoutPriAtTheFirstLook", sim::Party::Member, {true}, {false}, true},
+        PartyCase{"LeaderWithoutControllerAtTheSecondLook", sim::Party::Leader, {true, false}, {true}, false},
+        PartyCase{"LeaderWithoutPriAtTheSecondLook", sim::Party::Leader, {true, true}, {true, false}, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MatchFlowTest, NoRequeueIsScheduledOutsideAnyGame) {

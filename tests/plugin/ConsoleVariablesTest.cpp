@@ -4,10 +4,10 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include "host/CVarManagerWrapper.h"
 #include "support/HostFixture.h"
 #include "support/PostplayPluginTestPeer.h"
 #include "support/TextFiles.h"
-#include "host/CVarManagerWrapper.h"
 
 using namespace postplay;
 
@@ -41,7 +41,13 @@ TEST_F(ConsoleVariablesTest, AFreshInstallHoldsEveryDefault) {
 // out here rather than read from the plug-in's own table.
 TEST_F(ConsoleVariablesTest, RegistersEveryVariableAndCommandAsTheHostMustSeeThem) {
     enum Range { kNone, kSwitch, kNotNegative };
-    struct Row { const char* name; const char* value; const char* description; bool searchable; Range range; };
+    struct Row {
+        const char* name;
+        const char* value;
+        const char* description;
+        bool searchable;
+        Range range;
+    };
     const Row rows[] = {
         {"plugin_language", "INT", "Set the language for plugin UI and messages", true, kNone},
         {"pp_enabled", "1", "Enable the plugin", true, kSwitch},
@@ -108,7 +114,9 @@ TEST_F(ConsoleVariablesTest, OnlyTheExactModeTextsSelectAMode) {
     for (int byte = 1; byte < 256; ++byte) {
         TakeLines();
         mode.setValue(std::string("m") + static_cast<char>(byte));
-        const std::string shown = byte == '\t' ? "\\t" : byte == '\n' ? "\\n" : byte == '\r' ? "\\r"
+        const std::string shown = byte == '\t'                  ? "\\t"
+                                  : byte == '\n'                ? "\\n"
+                                  : byte == '\r'                ? "\\r"
                                   : byte < 0x20 || byte == 0x7f ? fmt::format("\\x{:02x}", byte)
                                                                 : std::string(1, static_cast<char>(byte));
         EXPECT_EQ(TakeLines().back(), "Unknown training mode: m" + shown + "; free play is used");
@@ -142,7 +150,7 @@ TEST_F(ConsoleVariablesTest, APackCodeFromTheFileGoesThroughTheCheck) {
     // The file does not keep the refused code, though nothing else changed.
     EXPECT_NE(SettledConfig().find("pp_custom_training_pack_code \"\""), std::string::npos);
 
-    TearDown();                                  // the storage writes its last values here
+    TearDown(); // the storage writes its last values here
     WriteText(ConfigFile(), "pp_custom_training_pack_code \"wxyz-0000-abcd-9999\"\n");
     LoadAndSettle();
     EXPECT_EQ(*plugin().customTrainingPackCode, "wxyz-0000-abcd-9999");

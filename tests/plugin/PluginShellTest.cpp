@@ -41,7 +41,8 @@ std::int32_t LowInt(const std::array<unsigned char, 64>& bytes, std::size_t offs
 
 // Index of the first line starting with `prefix`, or the number of lines when there is none.
 std::size_t FirstLineStartingWith(const std::vector<std::string>& lines, const std::string& prefix) {
-    return std::find_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }) -
+    return std::find_if(lines.begin(), lines.end(),
+                        [&](const std::string& line) { return line.rfind(prefix, 0) == 0; }) -
            lines.begin();
 }
 
@@ -65,9 +66,7 @@ TEST(PluginRecord, HoldsTheHostValuesInEightSlotsWithTheHighHalvesOfTheIntegersZ
 #if defined(_WIN32)
 using LibraryHandle = HMODULE;
 LibraryHandle OpenLibrary() { return LoadLibraryA(POSTPLAY_PLUGIN_PATH); }
-void* dlsym(LibraryHandle library, const char* name) {
-    return reinterpret_cast<void*>(GetProcAddress(library, name));
-}
+void* dlsym(LibraryHandle library, const char* name) { return reinterpret_cast<void*>(GetProcAddress(library, name)); }
 void dlclose(LibraryHandle library) { FreeLibrary(library); }
 std::string LoadError() { return "Windows error " + std::to_string(GetLastError()); }
 #else
@@ -148,7 +147,8 @@ TEST_F(PluginLoadTest, BringsUpStorageThenLocalizationThenTheSettings) {
 
     const std::size_t storage = FirstLineStartingWith(lines, "PersistentStorage: created and will store the data in ");
     const std::size_t localization = FirstLineStartingWith(lines, "Localization initialized.");
-    const std::size_t settings = FirstLineStartingWith(lines, "PersistentStorage: Failed to register the cvar pp_enabled");
+    const std::size_t settings =
+        FirstLineStartingWith(lines, "PersistentStorage: Failed to register the cvar pp_enabled");
     ASSERT_LT(settings, lines.size()) << testing::PrintToString(lines);
     EXPECT_LT(storage, localization);
     EXPECT_LT(localization, settings);
@@ -224,9 +224,10 @@ TEST_F(PluginLoadTest, LogKeepsBracesOfItsArgumentsAndAMalformedFormatAsItStands
 // both started by then, must be gone when the unload returns.
 TEST_F(PluginLoadTest, UnloadJoinsEveryThreadThePluginStarted) {
     const auto threads = [] {
-        return std::distance(std::filesystem::directory_iterator("/proc/self/task"), std::filesystem::directory_iterator());
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                             std::filesystem::directory_iterator());
     };
-    std::thread([] {}).join();                   // a sanitizer's own helper thread starts with the first thread
+    std::thread([] {}).join(); // a sanitizer's own helper thread starts with the first thread
     const auto before = threads();
     LoadPlugin();
     Wait(1.0);

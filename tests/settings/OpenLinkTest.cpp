@@ -27,14 +27,14 @@ class OpenLinkTest : public HostFixture {};
 TEST_F(OpenLinkTest, StartsTheOpenerWithTheLinkAndRefusesAnythingElseWithOneLine) {
     LoadPlugin();
     const std::string opened = (home.path() / "opened").string();
-    WriteText(home.path() / "bin" / "xdg-open",
-              "#!/bin/sh\nprintf '%s' \"$1\" > '" + opened + ".part' && /bin/mv '" + opened + ".part' '" + opened + "'\n");
+    WriteText(home.path() / "bin" / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + opened + ".part' && /bin/mv '" +
+                                                    opened + ".part' '" + opened + "'\n");
     std::filesystem::permissions(home.path() / "bin" / "xdg-open", std::filesystem::perms::owner_all);
     const std::string path = std::getenv("PATH");
     setenv("PATH", (home.path() / "bin").c_str(), 1);
     plugin().OpenWebLink("https://example.org/a?b=c");
     plugin().OpenWebLink("https://example.org/&calc");
-    plugin().linkOpener.Stop();                  // the opener's thread has started the program
+    plugin().linkOpener.Stop(); // the opener's thread has started the program
     setenv("PATH", path.c_str(), 1);
     for (int waited = 0; waited < 500 && !std::filesystem::exists(opened); ++waited)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

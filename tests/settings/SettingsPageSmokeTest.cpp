@@ -43,7 +43,7 @@ TEST_P(SettingsPageSmoke, DrawsWithoutAFault) {
     Run("pp_requeue_delay 3600");
 
     host->DrawSettingsFrames(3);
-    host->Step();                                // the scan the first frame asked for lands
+    host->Step(); // the scan the first frame asked for lands
 
     for (const std::string& line : TakeLines()) {
         EXPECT_EQ(line.find("Settings page"), std::string::npos) << line;

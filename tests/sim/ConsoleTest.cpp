@@ -13,7 +13,8 @@ protected:
     void SetUp() override {
         SimHostTest::SetUp();
         Load([this](FakePlugin& plugin) {
-            plugin.cvarManager->registerNotifier("rec", [this](Words words) { calls.push_back(words); }, "", 0);
+            plugin.cvarManager->registerNotifier(
+                "rec", [this](Words words) { calls.push_back(words); }, "", 0);
         });
     }
 
@@ -32,7 +33,8 @@ TEST_F(ConsoleTest, AQuotedRunJoinsItsWordAndEmptyQuotesMakeAnEmptyWord) {
 
 TEST_F(ConsoleTest, ANameIsLookedUpAsCommandThenVariableThenHostCommand) {
     host->Plugin()->cvarManager->registerCvar("pp_value", "start");
-    host->Plugin()->cvarManager->registerNotifier("queue", [this](Words words) { calls.push_back(words); }, "", 0);
+    host->Plugin()->cvarManager->registerNotifier(
+        "queue", [this](Words words) { calls.push_back(words); }, "", 0);
 
     host->RunLine("queue now; pp_value \"two words\"; pp_value; no_such_thing 1");
 
@@ -42,10 +44,13 @@ TEST_F(ConsoleTest, ANameIsLookedUpAsCommandThenVariableThenHostCommand) {
 }
 
 TEST_F(ConsoleTest, InputIsEchoedThenRunThenStepped) {
-    host->Plugin()->cvarManager->registerNotifier("later", [this](Words) {
-        host->Plugin()->gameWrapper->SetTimeout([this](GameWrapper*) { host->Print("timer ran"); }, 0.0f);
-        host->Print("command ran");
-    }, "", 0);
+    host->Plugin()->cvarManager->registerNotifier(
+        "later",
+        [this](Words) {
+            host->Plugin()->gameWrapper->SetTimeout([this](GameWrapper*) { host->Print("timer ran"); }, 0.0f);
+            host->Print("command ran");
+        },
+        "", 0);
 
     host->RunInput("later // note");
 
@@ -88,7 +93,8 @@ TEST_F(ConsoleTest, TheHostsOwnCommandsExplainThemselves) {
     EXPECT_THAT(host->HelpLines("quit"), ElementsAre(StartsWith("quit: end the run")));
 
     host->Print("an earlier line");
-    host->RunLine("clear; bind F5 \"rec a\tb\"; bind F5; bind F6; unbind F6; sim_key \"NotA\tKey\"; sim_key F7; \"\"; \"\" 5");
+    host->RunLine(
+        "clear; bind F5 \"rec a\tb\"; bind F5; bind F6; unbind F6; sim_key \"NotA\tKey\"; sim_key F7; \"\"; \"\" 5");
     EXPECT_THAT(Texts(), ElementsAre("F5 is bound to \"rec a\\tb\"", "No bind for key F6", "No bind for key F6",
                                      StartsWith("sim_key: no key is named NotA\\tKey "), "No bind for key F7",
                                      "A command needs a name; not run: \"\" 5"));
@@ -136,7 +142,7 @@ TEST_F(ConsoleVariableTest, ARangedValueIsANumberWithinItsRangeOrTheHostSaysWhat
     const struct {
         const char* typed;
         const char* stored;
-        const char* line;                        // empty: none
+        const char* line; // empty: none
     } cases[] = {
         {"5000", "900", "pp_delay: 5000 is outside its range (from 0 to 900); set to 900"},
         {"-3", "0", "pp_delay: -3 is outside its range (from 0 to 900); set to 0"},
@@ -183,9 +189,8 @@ TEST_F(ConsoleVariableTest, NumbersAreReadFromTheTextAndTruncated) {
 TEST_F(ConsoleVariableTest, CallbacksRunInsideSetValueOnlyOnChangeInRegistrationOrder) {
     auto value = cvars->registerCvar("pp_value", "a");
     std::vector<std::string> seen;
-    value.addOnValueChanged([&](std::string old, CVarWrapper cvar) {
-        seen.push_back("first " + old + "->" + cvar.getStringValue());
-    });
+    value.addOnValueChanged(
+        [&](std::string old, CVarWrapper cvar) { seen.push_back("first " + old + "->" + cvar.getStringValue()); });
     value.addOnValueChanged([&](std::string old, CVarWrapper) { seen.push_back("second " + old); });
 
     value.setValue("b");
@@ -221,13 +226,14 @@ TEST_F(ConsoleTest, TheHostKeepsBindsReadsMarkedFilesAndTakesWorkshopPathsAsWrit
     FakeLibrary::DeleteMe();
     host = std::make_unique<sim::Host>(sim::HostOptions{home.path()});
     Load([this](FakePlugin& plugin) {
-        plugin.cvarManager->registerNotifier("rec", [this](Words words) { calls.push_back(words); }, "", 0);
+        plugin.cvarManager->registerNotifier(
+            "rec", [this](Words words) { calls.push_back(words); }, "", 0);
     });
     calls.clear();
     host->RunLine("sim_key F5; sim_key F6; sim_key F7; sim_key F8");
-    EXPECT_THAT(calls, ElementsAre(Words{"rec", "one"}, Words{"rec", "two"}, Words{"rec", "seven"},
-                                   Words{"rec", "eight"}));
-    EXPECT_FALSE(host->IsSearching());           // the stray line in the file never ran
+    EXPECT_THAT(calls,
+                ElementsAre(Words{"rec", "one"}, Words{"rec", "two"}, Words{"rec", "seven"}, Words{"rec", "eight"}));
+    EXPECT_FALSE(host->IsSearching()); // the stray line in the file never ran
 
     {
         std::ofstream cfg(home.path() / "marked.cfg", std::ios::binary);

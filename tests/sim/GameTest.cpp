@@ -20,9 +20,10 @@ protected:
     void SetUp() override {
         SimHostTest::SetUp();
         game = Load([](FakePlugin& self) {
-            for (const auto& event : kAllHooks)
-                self.gameWrapper->HookEvent(event, [&self](std::string name) { self.cvarManager->log(Short(name)); });
-        }).gameWrapper.get();
+                   for (const auto& event : kAllHooks)
+                       self.gameWrapper->HookEvent(event,
+                                                   [&self](std::string name) { self.cvarManager->log(Short(name)); });
+               }).gameWrapper.get();
     }
     std::vector<std::string> Run(const std::string& line) {
         host->ClearLines();
@@ -36,11 +37,11 @@ protected:
 TEST_F(GameTest, EachGameEventRunsItsHooksInOrder) {
     EXPECT_THAT(Run("sim_match 11"), ElementsAre("Entered match in playlist 11", "InitInputSystem"));
     EXPECT_THAT(Run("sim_wait 2.5"), ElementsAre("OnGameTimeUpdated", "OnGameTimeUpdated"));
-    EXPECT_THAT(Run("sim_end 1"),
-                ElementsAre("Match ended; winner: team 1", "OnMatchWinnerSet", "EventMatchEnded"));
+    EXPECT_THAT(Run("sim_end 1"), ElementsAre("Match ended; winner: team 1", "OnMatchWinnerSet", "EventMatchEnded"));
     EXPECT_THAT(Run("sim_wait 5"), ElementsAre());
     EXPECT_THAT(Run("load_freeplay"), ElementsAre("Destroyed", "Entered free play", "InitInputSystem"));
-    EXPECT_THAT(Run("sim_disconnect"), ElementsAre("Connection lost", "NotifyDisconnect", "Destroyed", "Back to the menu"));
+    EXPECT_THAT(Run("sim_disconnect"),
+                ElementsAre("Connection lost", "NotifyDisconnect", "Destroyed", "Back to the menu"));
     EXPECT_THAT(Run("sim_menu"), ElementsAre("Back to the menu"));
 }
 

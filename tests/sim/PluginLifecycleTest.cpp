@@ -27,7 +27,8 @@ TEST_F(PluginLifecycleTest, UnloadDropsEveryRegistrationOfThePluginButKeepsKeyBi
     std::unique_ptr<MMRNotifierToken> token;
     FakePlugin& plugin = Load([&](FakePlugin& self) {
         self.cvarManager->registerCvar("pp_value", "1");
-        self.cvarManager->registerNotifier("pp_cmd", [](std::vector<std::string>) {}, "", 0);
+        self.cvarManager->registerNotifier(
+            "pp_cmd", [](std::vector<std::string>) {}, "", 0);
         self.cvarManager->setBind("F2", "pp_cmd");
         self.gameWrapper->HookEvent(kWinnerSet, [](std::string) {});
         self.gameWrapper->SetTimeout([&](GameWrapper*) { timerRan = true; }, 5.0f);
@@ -65,7 +66,8 @@ TEST_F(PluginLifecycleTest, DestroyingTheTokenEndsMmrNotifications) {
     std::vector<std::string> ids;
     std::unique_ptr<MMRNotifierToken> token;
     Load([&](FakePlugin& self) {
-        token = self.gameWrapper->GetMMRWrapper().RegisterMMRNotifier([&](UniqueIDWrapper id) { ids.push_back(id.str()); });
+        token =
+            self.gameWrapper->GetMMRWrapper().RegisterMMRNotifier([&](UniqueIDWrapper id) { ids.push_back(id.str()); });
     });
     host->RunLine("sim_mmr; sim_mmr 123");
     token.reset();
@@ -76,8 +78,8 @@ TEST_F(PluginLifecycleTest, DestroyingTheTokenEndsMmrNotifications) {
 
 TEST_F(PluginLifecycleTest, AnExceptionInPluginCodeIsReportedAndTheHostGoesOn) {
     Load([](FakePlugin& self) {
-        self.cvarManager->registerNotifier("pp_throw", [](std::vector<std::string>) { throw std::runtime_error("boom"); },
-                                           "", 0);
+        self.cvarManager->registerNotifier(
+            "pp_throw", [](std::vector<std::string>) { throw std::runtime_error("boom"); }, "", 0);
         self.gameWrapper->Execute([](GameWrapper*) { throw 42; });
         throw std::logic_error("in onLoad");
     });
@@ -92,10 +94,13 @@ TEST_F(PluginLifecycleTest, AReloadAskedForByThePluginWaitsUntilItsCodeHasReturn
     int loads = 0;
     Load([&](FakePlugin& self) {
         ++loads;
-        self.cvarManager->registerNotifier("pp_reload", [&self](std::vector<std::string>) {
-            self.cvarManager->executeCommand("sim_reload", false);
-            self.cvarManager->log("still alive"); // would use a destroyed object if the reload ran here
-        }, "", 0);
+        self.cvarManager->registerNotifier(
+            "pp_reload",
+            [&self](std::vector<std::string>) {
+                self.cvarManager->executeCommand("sim_reload", false);
+                self.cvarManager->log("still alive"); // would use a destroyed object if the reload ran here
+            },
+            "", 0);
     });
     host->RunInput("pp_reload");
     EXPECT_EQ(loads, 2);

@@ -12,11 +12,12 @@ const std::string kInputStarted = "Function Engine.PlayerInput.InitInputSystem";
 class RenderThreadTest : public SimHostTest {};
 
 TEST_F(RenderThreadTest, HandedLinesRunOnTheRenderingSideAndGameCommandsOnTheGameThread) {
-    std::vector<std::string> seen;               // written on the rendering thread only
+    std::vector<std::string> seen; // written on the rendering thread only
     std::thread::id noteThread, hookThread;
     Load([&](FakePlugin& self) {
         self.cvarManager->registerNotifier(
-            "note", [&](std::vector<std::string> words) {
+            "note",
+            [&](std::vector<std::string> words) {
                 noteThread = std::this_thread::get_id();
                 seen.push_back(words.size() > 1 ? words[1] : "");
             },
@@ -28,7 +29,7 @@ TEST_F(RenderThreadTest, HandedLinesRunOnTheRenderingSideAndGameCommandsOnTheGam
     ASSERT_TRUE(host->IsRendering());
     host->RunInput("sim_render_do note 1; note 2");
     host->RunInput("sim_render_do note 3; load_freeplay");
-    host->RunInput("sim_frame 2");               // returns once the lines before it ran
+    host->RunInput("sim_frame 2"); // returns once the lines before it ran
     EXPECT_EQ(seen, (std::vector<std::string>{"1", "2", "3"}));
     EXPECT_NE(noteThread, std::this_thread::get_id());
 

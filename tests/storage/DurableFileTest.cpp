@@ -5,8 +5,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdarg>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
@@ -117,7 +117,6 @@ private:
 
 } // namespace
 
-
 // The new file is synced, put in place under the old name (a new inode), then its folder
 // synced, so that the rename survives a power cut; an earlier write's leftover temporary
 // goes, nothing else. A close that fails leaves the old file.
@@ -203,7 +202,7 @@ TEST(DurableFileTest, OwnerGroupAndModeStayWhoeverWrites) {
     EXPECT_EQ(replaced.st_uid, kNobody);
     EXPECT_EQ(replaced.st_gid, kNobody);
     EXPECT_EQ(replaced.st_mode & 07777, 0640u);
-    const fs::path own = dir.path() / "own.cfg";  // and root's own file stays root's
+    const fs::path own = dir.path() / "own.cfg"; // and root's own file stays root's
     WriteText(own, "old\n");
     EXPECT_EQ(ReplaceFileDurably(own, "new\n"), "");
     EXPECT_TRUE(StatusOf(own).st_uid == 0 && StatusOf(own).st_gid == 0);

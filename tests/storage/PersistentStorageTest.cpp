@@ -11,13 +11,13 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
-#include "support/HostFixture.h"
-#include "support/TextFiles.h"
+#include "InterposedCalls.h"
 #include "host/CVarManagerWrapper.h"
 #include "host/PathText.h"
 #include "localization/LocalizationManager.h"
 #include "storage/PersistentStorage.h"
-#include "InterposedCalls.h"
+#include "support/HostFixture.h"
+#include "support/TextFiles.h"
 
 using namespace postplay;
 
@@ -141,9 +141,9 @@ TEST_F(StorageTest, RestoresTheFileWithoutRewritingItDuringTheLoad) {
     EXPECT_EQ(Config(), saved);
 
     Run("writeconfig");
-    EXPECT_EQ(Config(), WithValue(WithValue(WithValue(kDefaultSettingsFile, "pp_requeue_delay", "12"), "pp_mode",
-                                            "custom"),
-                                  "plugin_language", "FRA"));
+    EXPECT_EQ(Config(),
+              WithValue(WithValue(WithValue(kDefaultSettingsFile, "pp_requeue_delay", "12"), "pp_mode", "custom"),
+                        "plugin_language", "FRA"));
 }
 
 TEST_F(StorageTest, ValuesComeBackAfterAReloadAndInAFreshHost) {
@@ -187,8 +187,7 @@ TEST_F(StorageTest, AFailedWriteKeepsThePreviousFileAndSaysWhy) {
     const fs::path cfgFolder = ConfigFile().parent_path();
     const auto temporaries = [&] {
         std::size_t count = 0;
-        for (const auto& entry : fs::directory_iterator(cfgFolder))
-            count += entry.path().extension() == ".tmp" ? 1 : 0;
+        for (const auto& entry : fs::directory_iterator(cfgFolder)) count += entry.path().extension() == ".tmp" ? 1 : 0;
         return count;
     };
 
@@ -340,7 +339,7 @@ TEST(StorageCrashTest, AWriterKilledAtAnyMomentLeavesTheOldFileOrTheNewOne) {
         char byte = 0;
         const bool started = read(ready[0], &byte, 1) == 1;
         close(ready[0]);
-        usleep(random() % 3000 + (round % 10 == 9 ? 50000 : 0));  // some outlast a slow first write
+        usleep(random() % 3000 + (round % 10 == 9 ? 50000 : 0)); // some outlast a slow first write
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         ASSERT_TRUE(started);
@@ -374,9 +373,11 @@ TEST_F(StorageTest, ARefusedPackCodeIsNeverInAnyFileTheStorageWrites) {
         const std::string good = fmt::format("ABCD-1234-EFGH-{:04}", round);
         Run("pp_custom_training_pack_code " + good);
         std::thread page([this, round] {
-            for (int typed = 0; typed < 8; ++typed) host->HandToRenderThread(fmt::format("pp_custom_training_pack_code P#{}-{}", round, typed));
+            for (int typed = 0; typed < 8; ++typed)
+                host->HandToRenderThread(fmt::format("pp_custom_training_pack_code P#{}-{}", round, typed));
         });
-        for (int typed = 0; typed < 8; ++typed) host->RunLine(fmt::format("pp_custom_training_pack_code C#{}-{}", round, typed));
+        for (int typed = 0; typed < 8; ++typed)
+            host->RunLine(fmt::format("pp_custom_training_pack_code C#{}-{}", round, typed));
         page.join();
     }
     Run("writeconfig");

@@ -31,9 +31,7 @@ void HostFixture::TearDown() {
     deleteMe();
 }
 
-PostplayPlugin& HostFixture::plugin() {
-    return *PluginSingleton();
-}
+PostplayPlugin& HostFixture::plugin() { return *PluginSingleton(); }
 
 std::vector<std::string> HostFixture::TakeLines() {
     std::vector<std::string> texts;

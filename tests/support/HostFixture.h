@@ -10,9 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include "ScratchFolder.h"
 #include "plugin/PluginEntry.h"
 #include "plugin/PostplayPlugin.h"
-#include "ScratchFolder.h"
 #include "sim/Host.h"
 #include "training/WorkshopMaps.h"
 
@@ -30,7 +30,7 @@ protected:
     void SetUp() override {}
     void TearDown() override;
 
-    postplay::PostplayPlugin& plugin();                    // the loaded plug-in object
+    postplay::PostplayPlugin& plugin(); // the loaded plug-in object
     void Run(const std::string& line) { host->RunInput(line); }
     void Wait(double seconds) { host->Advance(seconds); }
     // Lets the plug-in's background work (folder checks and scans) finish and land.
@@ -43,7 +43,7 @@ protected:
     std::string SettledConfig();
 
     ScratchFolder home;
-    std::filesystem::path homeBelow;             // when set: the host's folder is home.path() / homeBelow
+    std::filesystem::path homeBelow; // when set: the host's folder is home.path() / homeBelow
     std::unique_ptr<sim::Host> host;
 
 private:

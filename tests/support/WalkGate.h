@@ -14,7 +14,8 @@
 class WalkGate {
 public:
     // `holdHere` runs before each query; the first time it says true, the worker waits there.
-    WalkGate(postplay::FolderWorker& worker, std::function<bool()> holdHere) : worker(worker), holdHere(std::move(holdHere)) {
+    WalkGate(postplay::FolderWorker& worker, std::function<bool()> holdHere)
+        : worker(worker), holdHere(std::move(holdHere)) {
         worker.SetBeforeQuery([this] { BeforeQuery(); });
     }
     ~WalkGate() {

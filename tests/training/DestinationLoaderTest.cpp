@@ -106,12 +106,16 @@ TEST_F(DestinationLoaderTest, AMapPathWithBlanksIsLoadedUnquoted) {
 // folder), a folder entry, a missing file or folder, a path the system cannot resolve.
 TEST_F(DestinationLoaderTest, AChoiceThatNamesNoMapFileIsRefusedWithOneLine) {
     Touch(maps.path() / "Pack" / "Arena.upk");
-    TryCreateSymlink("Loop.upk", maps.path() / "Pack" / "Loop.upk");  // ELOOP
+    TryCreateSymlink("Loop.upk", maps.path() / "Pack" / "Loop.upk"); // ELOOP
     const std::string none = "No workshop map selected", invalid = "Invalid workshop maps folder or map";
     const std::vector<std::array<std::string, 3>> choices = {
-        {folder, "", none}, {"", "", none}, {folder, "Pack", invalid}, {folder, "Pack\\Missing.upk", invalid},
-        {folder + "\\Elsewhere", "Pack\\Arena.upk", invalid}, {folder, "Pack\\Loop.upk", invalid},
-        {folder, "Pack\\" + std::string(300, 'a') + ".upk", invalid}};  // the last: ENAMETOOLONG
+        {folder, "", none},
+        {"", "", none},
+        {folder, "Pack", invalid},
+        {folder, "Pack\\Missing.upk", invalid},
+        {folder + "\\Elsewhere", "Pack\\Arena.upk", invalid},
+        {folder, "Pack\\Loop.upk", invalid},
+        {folder, "Pack\\" + std::string(300, 'a') + ".upk", invalid}}; // the last: ENAMETOOLONG
     for (const auto& [mapsFolder, map, line] : choices) {
         ChooseWorkshop(mapsFolder, map);
         ExpectRefusal(Load(), line);
@@ -126,9 +130,10 @@ TEST_F(DestinationLoaderTest, AMapPathThatWouldReadAsMoreThanTheLoadIsNeverExecu
     const std::pair<std::string, std::string> unsafeNames[] = {{"Evil;queue", "Evil;queue"}};
 #else
     // The name, and how the line shows it.
-    const std::pair<std::string, std::string> unsafeNames[] = {
-        {"Evil;queue", "Evil;queue"}, {"Evil\nqueue", "Evil\\nqueue"}, {"Evil\rqueue", "Evil\\rqueue"},
-        {"Evil\"queue", "Evil\"queue"}};
+    const std::pair<std::string, std::string> unsafeNames[] = {{"Evil;queue", "Evil;queue"},
+                                                               {"Evil\nqueue", "Evil\\nqueue"},
+                                                               {"Evil\rqueue", "Evil\\rqueue"},
+                                                               {"Evil\"queue", "Evil\"queue"}};
 #endif
     for (const auto& [name, shown] : unsafeNames) {
         Touch(maps.path() / "Pack" / name);
@@ -137,7 +142,7 @@ TEST_F(DestinationLoaderTest, AMapPathThatWouldReadAsMoreThanTheLoadIsNeverExecu
     }
 
     Touch(maps.path() / "Pack" / "Arena.upk");
-    ChooseWorkshop(folder + "//", "Pack\\Arena.upk");  // the host reads "//" as a comment
+    ChooseWorkshop(folder + "//", "Pack\\Arena.upk"); // the host reads "//" as a comment
     ExpectRefusal(Load(), "Workshop map path cannot be used in a console command: " + folder + "//\\Pack\\Arena.upk");
 
     // A map that does not exist is reported as missing, whatever its name holds.

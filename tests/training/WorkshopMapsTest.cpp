@@ -128,8 +128,7 @@ TEST_F(RefreshWorkshopMapsTest, AnEmptyOrMaplessFolderKeepsTheSelectionAndEmptie
 // the last scan stays.
 TEST_F(RefreshWorkshopMapsTest, ASnapshotStaysWholeWhileScansLand) {
     constexpr int kMaps = 40;
-    for (int i = 1; i < kMaps; ++i)
-        WriteText(home.path() / "maps" / ("Map" + std::to_string(i)) / "map.upk", "x");
+    for (int i = 1; i < kMaps; ++i) WriteText(home.path() / "maps" / ("Map" + std::to_string(i)) / "map.upk", "x");
     Run("pp_workshop_maps_folder \"" + folder + "\"");
 
     std::atomic<bool> scanning{true};

@@ -184,8 +184,8 @@ constexpr int kViewRows = 8;
 int forcedBegin = 0, forcedEnd = 0;
 } // namespace
 
-ImGuiListClipper::ImGuiListClipper() : DisplayStart(0), DisplayEnd(0), ItemsCount(-1), ItemsHeight(0.0f),
-                                       StartPosY(0.0f), TempData(nullptr) {}
+ImGuiListClipper::ImGuiListClipper()
+    : DisplayStart(0), DisplayEnd(0), ItemsCount(-1), ItemsHeight(0.0f), StartPosY(0.0f), TempData(nullptr) {}
 ImGuiListClipper::~ImGuiListClipper() { End(); }
 
 void ImGuiListClipper::Begin(int count, float height) {

@@ -116,7 +116,7 @@ TEST_F(KeyBindTest, RebindingRemovesThePreviousKeyOnlyWhileItStillRunsTheToggle)
     EXPECT_EQ(Bind("F4"), "pp_toggle");
     EXPECT_EQ(CvarValue("pp_toggle_bind"), "F4");
 
-    Run("bind F4 queue");                        // the player gave F4 to something else
+    Run("bind F4 queue"); // the player gave F4 to something else
     BindThroughThePage("F6");
     EXPECT_EQ(Bind("F4"), "queue");
     EXPECT_EQ(Bind("F6"), "pp_toggle");
@@ -126,7 +126,7 @@ TEST_F(KeyBindTest, BindJobUsesTheKeyAsItWasWhenBindWasClicked) {
     Type(kBox, "F4");
     Click("Bind");
     Frame();
-    Type(kBox, "F9");                            // edited again before the game thread runs the job
+    Type(kBox, "F9"); // edited again before the game thread runs the job
     Frame();
     host->Step();
     EXPECT_EQ(CvarValue("pp_toggle_bind"), "F4");
@@ -152,7 +152,7 @@ TEST_F(KeyBindTest, RefusesKeyNamesThatWouldReadBackAsAnotherCommand) {
 }
 
 TEST_F(KeyBindTest, BindJobDoesNothingOnceThePluginObjectIsGone) {
-    Frame();                                     // the box is filled from the stored key
+    Frame(); // the box is filled from the stored key
     auto other = std::make_shared<PostplayPlugin>();
     other->cvarManager = plugin().cvarManager;
     other->gameWrapper = plugin().gameWrapper;

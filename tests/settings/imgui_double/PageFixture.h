@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         postplay::ResetPageState();
         LoadPlugin();
-        Wait(1.0);                               // the stored settings are in
+        Wait(1.0); // the stored settings are in
     }
 
     // One frame of the page with the input scripted before it.
@@ -79,8 +79,9 @@ inline std::string Layout(const std::vector<Call>& calls) {
         if (SameColour(c, postplay::page::kNoticeColour)) return std::string("notice");
         return "(" + number(c.x) + "," + number(c.y) + "," + number(c.z) + "," + number(c.w) + ")";
     };
-    static const char* const kMarks[] = {"", "", "", "", "", "", "", "", "}", "", "focus", "", "", "next-column",
-                                         "", "+", ">", "<", "", "", "", "/width", "wrap", "/wrap"};
+    static const char* const kMarks[] = {
+        "", "",  "",  "",  "", "", "", "",       "}",    "",     "focus", "", "", "next-column",
+        "", "+", ">", "<", "", "", "", "/width", "wrap", "/wrap"};
     std::string layout;
     Kind previous = Kind::SameLine;
     for (const Call& call : calls) {
@@ -89,22 +90,54 @@ inline std::string Layout(const std::vector<Call>& calls) {
         if (!layout.empty()) layout += startsRow && previous != Kind::SameLine ? "\n" : " ";
         previous = call.kind;
         switch (call.kind) {
-        case Kind::Text: layout += "'" + call.label + "'"; break;
-        case Kind::TextColored: layout += colour(call.colour) + "'" + call.label + "'"; break;
-        case Kind::Button: layout += "[" + call.label + "]"; break;
-        case Kind::Checkbox: layout += (call.on ? "[x]" : "[ ]") + call.label; break;
-        case Kind::RadioButton: layout += (call.on ? "(o)" : "( )") + call.label; break;
-        case Kind::Slider: layout += "slider" + call.label + "=" + std::to_string(call.value) + " " + call.text; break;
-        case Kind::InputText: layout += "box" + call.label + "='" + call.text + "'"; break;
-        case Kind::Combo: layout += "combo" + call.label + "'" + call.text + (call.on ? "' {" : "'"); break;
-        case Kind::Selectable: layout += (call.on ? "item* " : "item ") + call.label; break;
-        case Kind::Tooltip: layout += "tip'" + call.text + "'"; break;
-        case Kind::Columns: layout += "columns" + std::to_string(call.value) + (call.on ? "|" : ""); break;
-        case Kind::Spacer: layout += "gap" + number(call.size); break;
-        case Kind::PushColour: layout += "colour" + std::to_string(call.value) + colour(call.colour); break;
-        case Kind::PopColour: layout += "/colour" + std::to_string(call.value); break;
-        case Kind::PushWidth: layout += "width" + number(call.size); break;
-        default: layout += kMarks[static_cast<int>(call.kind)]; break;
+        case Kind::Text:
+            layout += "'" + call.label + "'";
+            break;
+        case Kind::TextColored:
+            layout += colour(call.colour) + "'" + call.label + "'";
+            break;
+        case Kind::Button:
+            layout += "[" + call.label + "]";
+            break;
+        case Kind::Checkbox:
+            layout += (call.on ? "[x]" : "[ ]") + call.label;
+            break;
+        case Kind::RadioButton:
+            layout += (call.on ? "(o)" : "( )") + call.label;
+            break;
+        case Kind::Slider:
+            layout += "slider" + call.label + "=" + std::to_string(call.value) + " " + call.text;
+            break;
+        case Kind::InputText:
+            layout += "box" + call.label + "='" + call.text + "'";
+            break;
+        case Kind::Combo:
+            layout += "combo" + call.label + "'" + call.text + (call.on ? "' {" : "'");
+            break;
+        case Kind::Selectable:
+            layout += (call.on ? "item* " : "item ") + call.label;
+            break;
+        case Kind::Tooltip:
+            layout += "tip'" + call.text + "'";
+            break;
+        case Kind::Columns:
+            layout += "columns" + std::to_string(call.value) + (call.on ? "|" : "");
+            break;
+        case Kind::Spacer:
+            layout += "gap" + number(call.size);
+            break;
+        case Kind::PushColour:
+            layout += "colour" + std::to_string(call.value) + colour(call.colour);
+            break;
+        case Kind::PopColour:
+            layout += "/colour" + std::to_string(call.value);
+            break;
+        case Kind::PushWidth:
+            layout += "width" + number(call.size);
+            break;
+        default:
+            layout += kMarks[static_cast<int>(call.kind)];
+            break;
         }
     }
     return layout;

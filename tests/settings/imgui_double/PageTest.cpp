@@ -31,7 +31,9 @@ TEST_F(PageTest, DrawsEveryRowTooltipAndColourInItsPlace) {
     Type("##BinKeyInput", "F9");
     OpenCombo("##LanguageSelector");
     imgui_double::HoverEverything();
-    EXPECT_EQ(Layout(Frame()), R"('Version 1.0.1.3 by Postplay team' + colour21(0.4,0.6,0.9,1) colour22(0.5,0.7,1,1) colour23(0.3,0.5,0.8,1)
+    EXPECT_EQ(
+        Layout(Frame()),
+        R"('Version 1.0.1.3 by Postplay team' + colour21(0.4,0.6,0.9,1) colour22(0.5,0.7,1,1) colour23(0.3,0.5,0.8,1)
 [Discord] /colour3 tip'Join our Discord server' + colour21(0.1,0.6,0.9,1) colour22(0.2,0.7,1,1) colour23(0,0.5,0.8,1)
 [Donate] /colour3 tip'Support the development on PayPal'
 gap10
@@ -99,8 +101,10 @@ gap10)");
 
 TEST_F(PageTest, EachSwitchWritesItsOwnVariable) {
     const std::vector<std::pair<std::string, std::string>> switches = {
-        {"Enable Postplay", "pp_enabled"},        {"Enable in competitive mode", "pp_enable_competitive"},
-        {"Enable in casual mode", "pp_enable_casual"}, {"Auto requeue", "pp_requeue"},
+        {"Enable Postplay", "pp_enabled"},
+        {"Enable in competitive mode", "pp_enable_competitive"},
+        {"Enable in casual mode", "pp_enable_casual"},
+        {"Auto requeue", "pp_requeue"},
         {"Wait for MMR before leaving", "pp_wait_mmr"},
     };
     for (std::size_t clicked = 0; clicked < switches.size(); ++clicked) {
@@ -207,7 +211,8 @@ TEST_F(PageTest, ChoosingFrenchTurnsTheLabelsAfterTheSelectorFrenchInTheSameFram
     EXPECT_TRUE(Has(calls, Kind::Text, "Langue"));
     EXPECT_EQ(Get(calls, Kind::Combo, "##LanguageSelector").text, "Francais");
     std::vector<std::string> options;
-    for (const Call& call : calls) if (call.kind == Kind::Selectable) options.push_back(call.label);
+    for (const Call& call : calls)
+        if (call.kind == Kind::Selectable) options.push_back(call.label);
     EXPECT_EQ(options, (std::vector<std::string>{"English", "Francais"}));
     const Call* current = Find(calls, Kind::Selectable, "Francais");
     ASSERT_NE(current, nullptr);

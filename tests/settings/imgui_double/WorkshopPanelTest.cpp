@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "PageFixture.h"
-#include "support/WalkGate.h"
 #include "support/TextFiles.h"
+#include "support/WalkGate.h"
 
 using namespace postplay;
 
@@ -45,7 +45,6 @@ protected:
             if (call.kind == Kind::TextColored) lines.emplace_back(call.label, call.colour);
         return lines;
     }
-
 
     fs::path maps;
 };
@@ -126,7 +125,7 @@ TEST_F(WorkshopPanelTest, DirectoryWithMapsOffersThemByFolderName) {
 }
 
 TEST_F(WorkshopPanelTest, AutomaticScanRunsOncePerLibraryLifetime) {
-    SetFolder(maps);                             // arrives after load: no start-up scan
+    SetFolder(maps); // arrives after load: no start-up scan
     ASSERT_TRUE(plugin().workshopMaps->Empty());
     Frame();
     Settle();
@@ -138,7 +137,7 @@ TEST_F(WorkshopPanelTest, AutomaticScanRunsOncePerLibraryLifetime) {
     Settle();
     EXPECT_TRUE(plugin().workshopMaps->Empty());
 
-    host->ReloadPlugin();                        // the same library: the scan stays used up
+    host->ReloadPlugin(); // the same library: the scan stays used up
     Wait(1.0);
     ASSERT_EQ(*plugin().workshopMapsFolder, maps.string());
     Frame();
@@ -209,7 +208,7 @@ TEST_F(WorkshopPanelTest, StatusLineComesFromTheLastCheckNeverFromTheFrame) {
         return lines.empty() ? std::string() : lines.front().first;
     };
     SetFolder(maps);
-    Frame();                                     // the automatic scan checks the folder
+    Frame(); // the automatic scan checks the folder
     Settle();
     Frame();
     Settle();
@@ -241,7 +240,7 @@ TEST_F(WorkshopPanelTest, AScanShowsItsProgressAndThePageKeepsTheOldListUntilItL
     Settle();
 
     WalkGate gate(plugin().workshopWorker, [this] { return plugin().workshopWorker.ScanProgress().found == 2; });
-    host->RunLine("pp_find_workshop_maps");      // asks for the scan; nothing lands before a step
+    host->RunLine("pp_find_workshop_maps"); // asks for the scan; nothing lands before a step
     ASSERT_TRUE(gate.WaitUntilHeld());
     const auto calls = Frame();
     EXPECT_EQ(ColouredLines(calls).front().first, "Scanning the folder... maps found so far: 2");
