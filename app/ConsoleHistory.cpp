@@ -59,7 +59,7 @@ void ConsoleHistory::Append(const std::string& line) {
     std::ofstream out(file, std::ios::binary | std::ios::app);
     out << line << '\n';
     out.flush();
-    if (!out) ReportFailure("write", std::strerror(errno));
+    if (!out) ReportFailure("write", std::generic_category().message(errno));
 }
 
 void ConsoleHistory::Rewrite() {
@@ -69,7 +69,7 @@ void ConsoleHistory::Rewrite() {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         for (const std::string& entry : entries) out << entry << '\n';
         out.flush();
-        if (!out) return ReportFailure("write", std::strerror(errno));
+        if (!out) return ReportFailure("write", std::generic_category().message(errno));
     }
     std::error_code error;
     std::filesystem::rename(temporary, file, error);

@@ -25,7 +25,7 @@ public:
     // Adds a typed line (without its trailing blanks) and appends it to the file. Blank
     // lines, "quit" and "exit" and a repeat of the last entry are not kept. Returns whether
     // the line was added.
-    bool Add(const std::string& line);
+    bool Add(const std::string& typed);
 
 private:
     void Append(const std::string& line);

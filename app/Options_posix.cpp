@@ -10,8 +10,9 @@
 namespace app {
 namespace {
 
+// Read while the program starts, before it starts any thread: nothing sets the environment.
 const char* EnvironmentValue(const char* name) {
-    const char* value = std::getenv(name);
+    const char* value = std::getenv(name); // NOLINT(concurrency-mt-unsafe)
     return value && *value ? value : nullptr;
 }
 
@@ -29,7 +30,7 @@ std::filesystem::path DefaultHomePath() {
         return std::filesystem::path(state) / "postplay";
     const char* home = EnvironmentValue("HOME");
     if (!home) {
-        const passwd* entry = getpwuid(getuid());
+        const passwd* entry = getpwuid(getuid()); // NOLINT(concurrency-mt-unsafe): before any thread starts
         if (entry && entry->pw_dir && *entry->pw_dir) home = entry->pw_dir;
     }
     if (!home) return {};

@@ -20,12 +20,12 @@ std::string Join(const std::vector<std::string>& parts) {
 std::string RecordProblems(const BakkesMod::Plugin::PluginInfo& record) {
     std::vector<std::string> problems;
     if (record.apiBuildVersion != BakkesMod::Plugin::kApiBuildVersion)
-        problems.push_back("its API build version is " + std::to_string(record.apiBuildVersion) + ", not " +
-                           std::to_string(BakkesMod::Plugin::kApiBuildVersion));
-    if (record.pluginType == 0) problems.push_back("its plug-in type is 0");
-    if (!record.className || !*record.className) problems.push_back("it names no plug-in class");
-    if (!record.initializeFunc) problems.push_back("it has no function that creates the plug-in");
-    if (!record.deleteFunc) problems.push_back("it has no function that releases the plug-in");
+        problems.emplace_back("its API build version is " + std::to_string(record.apiBuildVersion) + ", not " +
+                              std::to_string(BakkesMod::Plugin::kApiBuildVersion));
+    if (record.pluginType == 0) problems.emplace_back("its plug-in type is 0");
+    if (!record.className || !*record.className) problems.emplace_back("it names no plug-in class");
+    if (!record.initializeFunc) problems.emplace_back("it has no function that creates the plug-in");
+    if (!record.deleteFunc) problems.emplace_back("it has no function that releases the plug-in");
     return Join(problems);
 }
 

@@ -23,7 +23,8 @@ bool DefinedIn(void* handle, const void* symbol, const ElfW(Sym) * *entry) {
     void* symbolEntry = nullptr;
     if (dladdr1(symbol, &where, &symbolEntry, RTLD_DL_SYMENT) == 0) return false;
     *entry = static_cast<const ElfW(Sym)*>(symbolEntry);
-    return where.dli_fbase == reinterpret_cast<void*>(library->l_addr) ||
+    // The link map gives the library's load address as an integer.
+    return where.dli_fbase == reinterpret_cast<void*>(library->l_addr) || // NOLINT(performance-no-int-to-ptr)
            (where.dli_fname && library->l_name && std::strcmp(where.dli_fname, library->l_name) == 0);
 }
 
@@ -35,12 +36,12 @@ std::optional<PluginLibrary> PluginLibrary::Load(const std::filesystem::path& fi
     const std::filesystem::path absolute = std::filesystem::absolute(file, ignored);
     void* handle = dlopen(absolute.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        const char* reason = dlerror();
+        const char* reason = dlerror(); // NOLINT(concurrency-mt-unsafe): the library loads before any thread starts
         error = "cannot load the plug-in library " + PathToUtf8(file) + ": " + (reason ? reason : "unknown error");
         return std::nullopt;
     }
     std::unique_ptr<void, int (*)(void*)> closeOnFailure(handle, &dlclose);
-    dlerror();
+    dlerror(); // NOLINT(concurrency-mt-unsafe): as above; clears an earlier error
     void* symbol = dlsym(handle, kRecordName);
     const ElfW(Sym)* entry = nullptr;
     if (!symbol || !DefinedIn(handle, symbol, &entry)) {
@@ -54,7 +55,7 @@ std::optional<PluginLibrary> PluginLibrary::Load(const std::filesystem::path& fi
         return std::nullopt;
     }
     std::optional<PluginLibrary> library = FromRecord(file, symbol, error);
-    if (library) closeOnFailure.release(); // never closed: see the class comment
+    if (library) static_cast<void>(closeOnFailure.release()); // never closed: see the class comment
     return library;
 }
 

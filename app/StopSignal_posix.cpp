@@ -1,7 +1,7 @@
 // POSIX: SIGINT and SIGTERM raise the flag.
 #include "app/StopSignal.h"
 
-#include <signal.h>
+#include <csignal>
 
 namespace app {
 namespace {

@@ -1,8 +1,8 @@
 #include "app/TerminalLineEditor.h"
 
+#include <csignal>
 #include <histedit.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -47,6 +47,7 @@ int DisplayWidth(const std::string& text) {
     const char* end = next + text.size();
     while (next < end) {
         wchar_t character = 0;
+        // NOLINTNEXTLINE(concurrency-mt-unsafe): safe with a state of its own, as here
         const std::size_t length = std::mbrtowc(&character, next, static_cast<std::size_t>(end - next), &state);
         if (length == static_cast<std::size_t>(-1) || length == static_cast<std::size_t>(-2)) {
             width += 4; // an invalid byte shows as \ooo
@@ -105,7 +106,8 @@ TerminalLineEditor::TerminalLineEditor(std::string promptText, const std::vector
     plain = !isatty(STDERR_FILENO);
     if (plain) return;
     // libedit reads and draws characters in the locale's encoding (UTF-8 on a usual terminal).
-    std::setlocale(LC_CTYPE, "");
+    // Set once, before the prompt reads; no other thread of the host program reads the locale.
+    std::setlocale(LC_CTYPE, ""); // NOLINT(concurrency-mt-unsafe)
 
     HistEvent event;
     history(entries.get(), &event, H_SETSIZE, static_cast<int>(ConsoleHistory::kMaxEntries));
@@ -298,6 +300,7 @@ int TerminalLineEditor::ReadCharacter(EditLine* el, wchar_t* character) {
             *character = L'\0';
             return count == 0 ? 0 : -1;
         }
+        // NOLINTNEXTLINE(concurrency-mt-unsafe): safe with a state of its own, as here
         const std::size_t result = std::mbrtowc(character, &byte, 1, &state);
         if (result == static_cast<std::size_t>(-2)) continue; // more bytes of the same character
         if (result == static_cast<std::size_t>(-1)) *character = static_cast<unsigned char>(byte);
@@ -305,7 +308,7 @@ int TerminalLineEditor::ReadCharacter(EditLine* el, wchar_t* character) {
     }
 }
 
-unsigned char TerminalLineEditor::CompleteKey(EditLine* el, int) {
+unsigned char TerminalLineEditor::CompleteKey(EditLine* el, int /*key*/) {
     TerminalLineEditor& self = Of(el);
     const LineInfo* line = el_line(el);
     const Completion completion = Complete(std::string(line->buffer, line->cursor), self.names());
@@ -315,7 +318,7 @@ unsigned char TerminalLineEditor::CompleteKey(EditLine* el, int) {
     return CC_REDISPLAY;
 }
 
-unsigned char TerminalLineEditor::EndOrDeleteKey(EditLine* el, int) {
+unsigned char TerminalLineEditor::EndOrDeleteKey(EditLine* el, int /*key*/) {
     const LineInfo* line = el_line(el);
     if (line->buffer == line->lastchar) {
         Of(el).endAsked = true;

@@ -25,7 +25,7 @@ public:
 
     // `entries`: earlier lines, oldest first, for Up and Down. `names`: the completion
     // candidates, asked for at each Tab.
-    TerminalLineEditor(std::string prompt, const std::vector<std::string>& entries, Names names);
+    TerminalLineEditor(std::string promptText, const std::vector<std::string>& earlier, Names names);
     ~TerminalLineEditor(); // leaves the terminal as it found it
     TerminalLineEditor(const TerminalLineEditor&) = delete;
     TerminalLineEditor& operator=(const TerminalLineEditor&) = delete;
@@ -52,11 +52,11 @@ public:
     void PrintAbove(const std::function<void()>& print);
 
 private:
-    static int ReadCharacter(editline* editor, wchar_t* character);
-    static unsigned char CompleteKey(editline* editor, int key);
-    static unsigned char EndOrDeleteKey(editline* editor, int key);
-    static char* PromptText(editline* editor);
-    static TerminalLineEditor& Of(editline* editor);
+    static int ReadCharacter(editline* el, wchar_t* character);
+    static unsigned char CompleteKey(editline* el, int key);
+    static unsigned char EndOrDeleteKey(editline* el, int key);
+    static char* PromptText(editline* el);
+    static TerminalLineEditor& Of(editline* el);
 
     void HandleSignals();
     void Show();

@@ -31,7 +31,7 @@ public:
     void PressKey(std::string key);
 
 private:
-    void Enqueue(std::function<void()> work) EXCLUDES(mutex);
+    void Enqueue(std::function<void()> task) EXCLUDES(mutex);
     void Loop() EXCLUDES(mutex);
 
     sim::Host& host;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <system_error>
 
 namespace app {
 
@@ -59,7 +60,7 @@ bool WritePng(const Image& image, const std::filesystem::path& file, std::string
     out.write(reinterpret_cast<const char*>(encoded.data()), static_cast<std::streamsize>(encoded.size()));
     out.close();
     if (!out) {
-        error = "cannot write " + file.string() + ": " + std::strerror(errno);
+        error = "cannot write " + file.string() + ": " + std::generic_category().message(errno);
         return false;
     }
     return true;

@@ -54,7 +54,8 @@ std::string UnreadableScript(const std::vector<std::filesystem::path>& scripts) 
         if (std::filesystem::is_directory(script, ignored))
             return "cannot read the script " + PathToUtf8(script) + ": it is a folder";
         std::ifstream file(script);
-        if (!file) return "cannot read the script " + PathToUtf8(script) + ": " + std::strerror(errno);
+        if (!file)
+            return "cannot read the script " + PathToUtf8(script) + ": " + std::generic_category().message(errno);
     }
     return {};
 }
@@ -71,7 +72,7 @@ std::string PrepareHome(const app::Options& options, std::filesystem::path& home
         return "cannot use " + PathToUtf8(home) +
                " as the home folder: " + (error ? error.message() : std::string("it is not a folder"));
     if (!app::CanWriteIn(home))
-        return "cannot use " + PathToUtf8(home) + " as the home folder: " + std::strerror(errno);
+        return "cannot use " + PathToUtf8(home) + " as the home folder: " + std::generic_category().message(errno);
     return {};
 }
 

@@ -6,7 +6,7 @@
 class UniqueIDWrapper {
 public:
     UniqueIDWrapper();
-    explicit UniqueIDWrapper(std::string id);
+    explicit UniqueIDWrapper(std::string text);
 
     std::string str() const;
     bool operator==(const UniqueIDWrapper& other) const;

@@ -6,7 +6,7 @@
 class UnrealStringWrapper {
 public:
     UnrealStringWrapper(); // absent text
-    explicit UnrealStringWrapper(std::string text);
+    explicit UnrealStringWrapper(std::string value);
 
     bool IsNull() const;
     std::string ToString() const; // empty when absent

@@ -114,7 +114,10 @@ void LocalizationManager::SetLanguage(const std::string& code) {
     ActivateLocale(locale);
 }
 
-std::string LocalizationManager::NormalizeLocale(std::string code, std::string fallback) const {
+// By value, as the manager has always taken its codes.
+std::string
+LocalizationManager::NormalizeLocale(std::string code,
+                                     std::string fallback) const { // NOLINT(performance-unnecessary-value-param)
     const auto alias = localeAliases.find(AsciiUpperCase(std::move(code)));
     return alias == localeAliases.end() ? fallback : alias->second;
 }

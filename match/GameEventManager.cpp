@@ -45,13 +45,13 @@ void GameEventManager::Initialize() {
     for (const HookedFunction& function : kHookedFunctions) {
         switch (function.signal) {
         case Signal::Entered:
-            gameWrapper->HookEvent(function.name, [this](std::string) { HandleGameEntered(); });
+            gameWrapper->HookEvent(function.name, [this](const std::string& /*eventName*/) { HandleGameEntered(); });
             break;
         case Signal::Left:
-            gameWrapper->HookEvent(function.name, [this](std::string) { HandleGameLeft(); });
+            gameWrapper->HookEvent(function.name, [this](const std::string& /*eventName*/) { HandleGameLeft(); });
             break;
         case Signal::MatchEnded:
-            gameWrapper->HookEvent(function.name, [this](std::string) { HandleMatchEnded(); });
+            gameWrapper->HookEvent(function.name, [this](const std::string& /*eventName*/) { HandleMatchEnded(); });
             break;
         }
     }

@@ -43,7 +43,7 @@ void PostplayPlugin::RefreshWorkshopMaps(
 void PostplayPlugin::RefreshWorkshopFolder(std::string folder) {
     workshopWorker.Refresh(std::move(folder), [this](FolderWorker::CheckResult checked) {
         _OnGameThread("landing a workshop folder check",
-                      [this, checked = std::move(checked)]() mutable { _LandWorkshopFolderCheck(std::move(checked)); });
+                      [this, checked = std::move(checked)] { _LandWorkshopFolderCheck(checked); });
     });
 }
 
@@ -101,7 +101,7 @@ void PostplayPlugin::_LandWorkshopScan(FolderWorker::ScanResult scan) {
 
 // The page's refresh step, on the game thread: a usable folder is scanned through the scan
 // command, as the page always ran it; an unusable one empties the list and says so.
-void PostplayPlugin::_LandWorkshopFolderCheck(FolderWorker::CheckResult checked) {
+void PostplayPlugin::_LandWorkshopFolderCheck(const FolderWorker::CheckResult& checked) {
     if (!workshopWorker.IsLatest(checked.ticket)) return;
     if (checked.state == FolderState::Directory) {
         cvarManager->executeCommand(command::kFindWorkshopMaps, true);

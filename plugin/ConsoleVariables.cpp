@@ -97,7 +97,7 @@ void PostplayPlugin::_RegisterNotifiers() {
     if (!folder.empty()) {
         workshopWorker.Check(folder, [this](FolderWorker::CheckResult checked) {
             _OnGameThread("checking the workshop folder",
-                          [this, checked = std::move(checked)]() mutable { _ScheduleStartupScan(std::move(checked)); });
+                          [this, checked = std::move(checked)] { _ScheduleStartupScan(checked); });
         });
     }
 
@@ -112,7 +112,7 @@ void PostplayPlugin::_RegisterNotifiers() {
 
 // The load's check of the workshop folder has landed: a usable folder is scanned half a
 // second later, through the scan command.
-void PostplayPlugin::_ScheduleStartupScan(FolderWorker::CheckResult checked) {
+void PostplayPlugin::_ScheduleStartupScan(const FolderWorker::CheckResult& checked) {
     if (checked.state != FolderState::Directory) return;
     gameWrapper->SetTimeout(
         [this, token = LifetimeToken()](GameWrapper*) {

@@ -82,7 +82,7 @@ private:
     void _InitializeCore();
     void _StartWorkers(); // at load, so that no frame starts a thread
     void _StopWorkers();  // at unload: finish the cfg write, join threads
-    void _ScheduleStartupScan(FolderWorker::CheckResult checked);
+    void _ScheduleStartupScan(const FolderWorker::CheckResult& checked);
 
     // Match flow (match/MatchFlow.cpp)
     void _ProcessMatchEnd(bool mmrUpdated);
@@ -94,7 +94,7 @@ private:
 
     // Results of the folder worker, on the game thread (plugin/Commands.cpp)
     void _LandWorkshopScan(FolderWorker::ScanResult scan);
-    void _LandWorkshopFolderCheck(FolderWorker::CheckResult checked);
+    void _LandWorkshopFolderCheck(const FolderWorker::CheckResult& checked);
     void _ReplaceWorkshopMaps(WorkshopMapList::Maps maps);
     // Runs `land` on the game thread, through the host's Execute, unless this object is gone
     // by then. Called on the worker threads.

@@ -27,7 +27,8 @@ void Host::Impl::SaveBinds() {
     }
     std::string contents;
     for (const auto& [key, command] : current) {
-        if (Storable(key) && Storable(command)) contents += "bind \"" + key + "\" \"" + command + "\"\n";
+        if (!Storable(key) || !Storable(command)) continue;
+        contents.append("bind \"").append(key).append("\" \"").append(command).append("\"\n");
     }
     const std::filesystem::path file = BindsFile(options);
     std::filesystem::path temporary = file;

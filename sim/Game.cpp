@@ -155,7 +155,7 @@ void Host::EndMatch(unsigned char winnerTeam) {
     if (mmrDelay) d->Schedule(kHostOwner, *mmrDelay, [this] { ReportMmr(); });
 }
 
-void Host::ReportMmr(std::optional<std::string> playerId) {
+void Host::ReportMmr(const std::optional<std::string>& playerId) {
     const std::string id = playerId.value_or(kPlayerId);
     d->Print("MMR updated for player " + id);
     std::vector<Key> tokens;

@@ -126,7 +126,7 @@ public:
     // ---- Game model (the sim_ commands call these) ------------------------------------
     void StartMatch(int playlistId);         // leave the current game, enter an online match
     void EndMatch(unsigned char winnerTeam); // winner set, then match ended
-    void ReportMmr(std::optional<std::string> playerId = std::nullopt);
+    void ReportMmr(const std::optional<std::string>& playerId = std::nullopt);
     void SetMmrDelay(std::optional<double> seconds);
     void SetParty(Party party);
     void GoToMenu();

@@ -185,7 +185,7 @@ struct RenderThread {
 //   - Host::Lines() and Host::Toasts() hand out references: tests use them while no other
 //     thread prints or shows toasts.
 struct Host::Impl {
-    Impl(Host& host, HostOptions options);
+    Impl(Host& owner, HostOptions hostOptions);
 
     Host& host;
     HostOptions options;

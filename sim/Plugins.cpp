@@ -20,7 +20,8 @@ bool Host::LoadPlugin(BakkesMod::Plugin::GetPluginFunction getPlugin,
     if (getPlugin) {
         // getPlugin answers the address of the library's shared_ptr to its plug-in object.
         d->CallPlugin([&] {
-            auto* holder = reinterpret_cast<std::shared_ptr<BakkesModPlugin>*>(getPlugin());
+            auto* holder = reinterpret_cast<std::shared_ptr<BakkesModPlugin>*>( // NOLINT(performance-no-int-to-ptr)
+                getPlugin());
             if (holder) object = holder->get();
         });
     }

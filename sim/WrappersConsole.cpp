@@ -9,6 +9,9 @@
 using sim::CurrentImpl;
 using sim::ImplFor;
 
+// The host interface takes its texts by value, as the game's own interface does.
+// NOLINTBEGIN(performance-unnecessary-value-param)
+
 CVarWrapper CVarManagerWrapper::registerCvar(std::string name, std::string defaultValue, std::string description,
                                              bool searchable, bool hasMin, float min, bool hasMax, float max,
                                              bool saveToCfg) {
@@ -167,3 +170,4 @@ void CVarWrapper::addOnValueChanged(std::function<void(std::string, CVarWrapper)
     if (sim::Variable* variable = host->FindVariableLocked(memory_address))
         variable->callbacks.push_back(std::move(shared));
 }
+// NOLINTEND(performance-unnecessary-value-param)

@@ -7,6 +7,9 @@
 using sim::CurrentImpl;
 using sim::ImplFor;
 
+// The host interface takes its texts by value, as the game's own interface does.
+// NOLINTBEGIN(performance-unnecessary-value-param)
+
 void GameWrapper::HookEvent(std::string eventName, std::function<void(std::string)> callback) {
     auto* host = ImplFor(memory_address);
     if (!host || !callback) return;
@@ -214,3 +217,4 @@ MMRNotifierToken::~MMRNotifierToken() {
     MutexLock lock(host->mutex);
     host->mmrNotifiers.erase(id);
 }
+// NOLINTEND(performance-unnecessary-value-param)

@@ -137,6 +137,8 @@ void PersistentStorage::AddCVar(const std::string& name) {
     });
 }
 
+// Takes the old value by value, as the host's change callbacks hand it over.
+// NOLINTNEXTLINE(performance-unnecessary-value-param)
 void PersistentStorage::OnStoredCvarChanged(std::string /*oldValue*/, CVarWrapper cvar) {
     const std::string name = cvar.getCVarName();
     std::uint64_t order = 0;
