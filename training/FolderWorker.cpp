@@ -251,7 +251,7 @@ void FolderWorker::ServeCheck(Request request) {
         MutexLock lock(mutex);
         RecordStatusLocked(StatusRecord{request.folder, state, sequence});
     }
-    if (request.kind == Kind::Status) return; // read by the frame; `work` ends here
+    if (request.kind == Kind::Status || stopping) return; // read by the frame, or unloading: `work` ends here
     if (request.kind == Kind::Refresh) MarkOrderedDone();
     request.checkLanding(CheckResult{request.ticket, std::move(request.folder), state, std::move(request.work)});
 }
