@@ -72,7 +72,7 @@ void CheckPaths(const std::string& folder, const std::string& entry) {
     (void)PathFromText(entry);
     (void)IsWorkshopMapFile(mapPath);
     (void)IsWorkshopMapFile(entry);
-    (void)IsUsableWorkshopFolder(folder);
+    (void)QueryFolderState(folder);
 
     // Every map the scan finds must load: a folder text holding a NUL finds none.
     if (!IsInsideWorkFolder(folder)) return;

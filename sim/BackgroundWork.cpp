@@ -45,12 +45,6 @@ bool WaitForBackgroundWork(std::uint64_t jobsSeen) {
     return true;
 }
 
-bool BackgroundWorkPending() {
-    WorkBoard& board = Board();
-    MutexLock lock(board.mutex);
-    return board.pending > 0;
-}
-
 } // namespace sim
 
 BackgroundWork::BackgroundWork() {

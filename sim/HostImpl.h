@@ -133,7 +133,6 @@ std::string NumberText(float value);
 std::uint64_t NoteJobScheduled();
 std::uint64_t JobsScheduled();
 bool WaitForBackgroundWork(std::uint64_t jobsSeen);
-bool BackgroundWorkPending();
 
 // The party leader id the player's PRI reports for a party state.
 std::string PartyLeaderId(Party party);

@@ -111,7 +111,7 @@ std::vector<std::string> FindWorkshopMaps(std::string folder) { // NOLINT(perfor
 }
 
 std::vector<std::string> FindWorkshopMaps(const std::string& folder, std::string& failure, ScanControl* control) {
-    if (folder.find('\0') != std::string::npos) return {}; // names no folder (see IsUsableWorkshopFolder)
+    if (folder.find('\0') != std::string::npos) return {}; // names no folder (see QueryFolderState)
     try {
         return ScanFolder(PathFromText(folder), failure, control);
     } catch (const std::exception&) {

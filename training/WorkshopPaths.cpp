@@ -42,11 +42,6 @@ bool IsWorkshopMapFile(const std::string& path) {
     return fs::is_regular_file(StatusOfText(path));
 }
 
-bool IsUsableWorkshopFolder(const std::string& folder) {
-    if (folder.empty()) return false;
-    return fs::is_directory(StatusOfText(folder));
-}
-
 FolderState QueryFolderState(const std::string& folder) {
     if (folder.empty()) return FolderState::Empty;
     const fs::file_status status = StatusOfText(folder);

@@ -14,9 +14,6 @@ std::filesystem::path PathFromText(const std::string& text);
 // True when the path exists and is a regular file. Errors count as "not a map file".
 bool IsWorkshopMapFile(const std::string& path);
 
-// True when the text names an existing directory. Errors count as "not a directory".
-bool IsUsableWorkshopFolder(const std::string& folder);
-
 // What a folder text names, as the workshop panel's status line tells it.
 enum class FolderState { Empty, Missing, NotDirectory, Directory };
 

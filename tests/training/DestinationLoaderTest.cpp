@@ -159,13 +159,13 @@ TEST(WorkshopPaths, ReadABackslashAsASeparatorAndTreatErrorsAsUnusable) {
     EXPECT_TRUE(IsWorkshopMapFile(folder + "\\Pack\\Arena.upk"));
     EXPECT_FALSE(IsWorkshopMapFile(folder + "\\Pack"));
     EXPECT_FALSE(IsWorkshopMapFile(""));
-    EXPECT_TRUE(IsUsableWorkshopFolder(folder));
-    EXPECT_TRUE(IsUsableWorkshopFolder(folder + "\\Pack"));
-    EXPECT_FALSE(IsUsableWorkshopFolder(folder + "\\Pack\\Arena.upk"));
-    EXPECT_FALSE(IsUsableWorkshopFolder(folder + "\\Missing"));
-    EXPECT_FALSE(IsUsableWorkshopFolder(""));
+    EXPECT_TRUE(QueryFolderState(folder) == FolderState::Directory);
+    EXPECT_TRUE(QueryFolderState(folder + "\\Pack") == FolderState::Directory);
+    EXPECT_FALSE(QueryFolderState(folder + "\\Pack\\Arena.upk") == FolderState::Directory);
+    EXPECT_FALSE(QueryFolderState(folder + "\\Missing") == FolderState::Directory);
+    EXPECT_FALSE(QueryFolderState("") == FolderState::Directory);
 
     TryCreateSymlink("Loop", dir.path() / "Loop");
-    EXPECT_FALSE(IsUsableWorkshopFolder(folder + "\\Loop"));
+    EXPECT_FALSE(QueryFolderState(folder + "\\Loop") == FolderState::Directory);
     EXPECT_FALSE(IsWorkshopMapFile(folder + "\\Loop\\Arena.upk"));
 }
