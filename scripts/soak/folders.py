@@ -125,15 +125,16 @@ def run_case(host, case):
     if case.meddle:
         meddler = threading.Timer(0.05, case.meddle, args=(work,))
         meddler.start()
-    prefix = None
+    prefix = program = extra_env = None
     if case.as_nobody and os.geteuid() == 0:
         prefix = ["setpriv", "--reuid=%d" % NOBODY, "--regid=%d" % NOBODY, "--clear-groups"]
+        program, extra_env = copy_for_nobody(host, work)
         for root, folders, files in os.walk(work):
             for name in folders + files + ([""] if root == work else []):
                 os.lchown(os.path.join(root, name), NOBODY, NOBODY)
         os.chmod(work, 0o755)
     started = time.time()
-    code, out, err = host.run(work, "case.pp", prefix=prefix)
+    code, out, err = host.run(work, "case.pp", prefix=prefix, program=program, extra_env=extra_env)
     took = time.time() - started
     if meddler:
         meddler.join()
@@ -145,6 +146,18 @@ def run_case(host, case):
         shutil.rmtree(work, ignore_errors=True)
     lines = [TIMED.fullmatch(line).group(2) for line in output_lines(out) if TIMED.fullmatch(line)]
     return problems, [line for line in lines if line.startswith(KNOWN[:5])]
+
+
+def copy_for_nobody(host, work):
+    """Copies the host and its libraries into the work folder: nobody may not reach the build tree
+    (a clone in a private temporary folder). Returns the copy's path and the environment that finds
+    its libraries."""
+    build = os.path.dirname(os.path.abspath(host.path))
+    copies = os.path.join(work, "bin")
+    os.makedirs(copies)
+    for name in [os.path.basename(host.path)] + [n for n in os.listdir(build) if n.endswith(".so")]:
+        shutil.copy2(os.path.join(build, name), copies)
+    return os.path.join(copies, os.path.basename(host.path)), {"LD_LIBRARY_PATH": copies}
 
 
 def outcome_problems(case, work, code, out, err, took):

@@ -19,8 +19,8 @@ class Host:
         if os.environ.get("SOAK_NO_ASLR") and shutil.which("setarch"):
             self.runner = ["setarch", os.uname().machine, "-R"]
 
-    def run(self, work, script, language=None, extra_env=None, prefix=None):
-        command = (prefix or []) + self.runner + [self.path, "--home", "home"]
+    def run(self, work, script, language=None, extra_env=None, prefix=None, program=None):
+        command = (prefix or []) + self.runner + [program or self.path, "--home", "home"]
         if language:
             command += ["--language", language]
         command.append(script)

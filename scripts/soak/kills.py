@@ -33,12 +33,17 @@ def kill_script(lines=1500):
     return script, lines
 
 
+# The value the clean run after the first half of the kills leaves in the file: a kill in the
+# second half that comes before the first write finds it still there.
+AFTER_KILLS = "4242"
+
+
 def killed_file_problem(data, top):
     """Why the cfg file a kill left is not acceptable (empty when it is)."""
     problem, values = whole_cfg_problem(data)
     if not problem:
         delay = values["pp_requeue_delay"]
-        if not (delay == "0" or (delay.isdigit() and 1 <= int(delay) <= top)):
+        if not (delay in ("0", AFTER_KILLS) or (delay.isdigit() and 1 <= int(delay) <= top)):
             problem = "pp_requeue_delay \"%s\" was never set" % delay
         elif values["pp_mode"] not in ("freeplay", "custom"):
             problem = "pp_mode \"%s\" was never set" % values["pp_mode"]
@@ -90,7 +95,7 @@ def run_after_kills(host, command, work):
     cfg_file = os.path.join(cfg_dir, "Postplay.cfg")
     broken = []
     with open(os.path.join(work, "after.pp"), "w") as out:
-        out.write("sim_wait 0.2\npp_requeue_delay\npp_requeue_delay 4242\n")
+        out.write("sim_wait 0.2\npp_requeue_delay\npp_requeue_delay %s\n" % AFTER_KILLS)
     before = read_cfg(cfg_file)
     done = subprocess.run(command[:-1] + ["after.pp"], cwd=work, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                           timeout=host.timeout)
@@ -103,7 +108,7 @@ def run_after_kills(host, command, work):
         if held is not None and '] pp_requeue_delay "%s"' % held not in out:
             broken.append("the run after the kills did not load pp_requeue_delay \"%s\" from the file" % held)
     after = whole_cfg_problem(read_cfg(cfg_file))
-    if after[0] or after[1]["pp_requeue_delay"] != "4242":
+    if after[0] or after[1]["pp_requeue_delay"] != AFTER_KILLS:
         broken.append("the run after the kills did not write a whole file: %s" % (after[0] or after[1]))
     left = temporaries(cfg_dir)
     if left:
