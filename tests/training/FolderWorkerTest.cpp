@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "InterposedThreads.h"
 #include "support/HostFixture.h"
 #include "support/TextFiles.h"
 #include "support/WalkGate.h"
@@ -132,3 +133,20 @@ TEST_F(FolderWorkerTest, AReleasedListIsFreedOnTheWorkerOnceNoFrameHoldsIt) {
     ASSERT_TRUE(freed.wait_for(lock, std::chrono::seconds(10), [&] { return freedOn.has_value(); }));
     EXPECT_NE(*freedOn, std::this_thread::get_id());
 }
+
+#if !defined(_WIN32)
+// When the system gives no thread, every request is served on the caller's thread, and the
+// frame's status comes from a check made there.
+TEST_F(FolderWorkerTest, WithoutAThreadEveryRequestIsServedOnTheCaller) {
+    FolderWorker threadless;
+    interposed::threadsRefused = true;
+    threadless.Start();
+    interposed::threadsRefused = false;
+    threadless.Scan(folder, landings.Scan("scan"));
+    threadless.Check(folder, landings.Check("check"));
+    threadless.Refresh(folder + "/missing", landings.Check("refresh"));
+    EXPECT_EQ(landings.Await(0), (std::vector<std::string>{"scan:3", "check:3", "refresh:1"}));
+    EXPECT_EQ(threadless.StatusForFrame(folder + "/A", 0), FolderState::Directory);
+    EXPECT_EQ(threadless.StatusForFrame(folder + "/gone", 0), FolderState::Missing);
+}
+#endif
